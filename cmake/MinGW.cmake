@@ -1,0 +1,11 @@
+set(CMAKE_C_COMPILER   ${QUAY_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QUAY_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${QUAY_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${QUAY_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# A bare Windows has no MinGW runtime DLLs: link the C++ and gcc runtimes and winpthread statically.
+set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

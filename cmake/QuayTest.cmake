@@ -1,0 +1,16 @@
+# quay_add_test(NAME SOURCES src... LIBS lib... [TIMEOUT s] [NATIVE])
+# One test executable per behaviour; each becomes one CTest test, run under Wine
+# through CMAKE_CROSSCOMPILING_EMULATOR when cross-compiled.
+function(quay_add_test name)
+  cmake_parse_arguments(T "NATIVE" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(QUAY_NATIVE AND NOT T_NATIVE)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE quay_testharness ${T_LIBS})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+endfunction()

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# wine-prefix.sh PREFIX — creates and configures a Wine prefix for the tests, once:
+# no display (Wine's null driver), Japanese UI font, and extra drive letters
+# mapped to folders next to the prefix (D: is a second drive for cross-drive cases).
+set -euo pipefail
+prefix=$(realpath -m "$1")
+stamp="$prefix/.quay-prefix-v1"
+[ -f "$stamp" ] && exit 0
+
+mkdir -p "$(dirname "$prefix")"
+exec 9>"$prefix.lock"
+flock 9
+[ -f "$stamp" ] && exit 0
+
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY
+wineboot -i >/dev/null 2>&1 || true
+wineserver -w
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+     /v 'MS UI Gothic' /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+     /v 'MS Shell Dlg' /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
+wineserver -w
+
+drives="$prefix-drives"
+mkdir -p "$drives/d"
+ln -sfn "$drives/d" "$prefix/dosdevices/d:"
+# A drive letter becomes known to a running wineserver only after a restart.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+touch "$stamp"

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# wine-run.sh [--prefix PREFIX] PROGRAM [ARGS...] — runs a Windows program under Wine
+# in the given prefix (created on first use), with the Japanese user locale.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+if [ "${1:-}" = "--prefix" ]; then
+  prefix=$2
+  shift 2
+else
+  prefix=${WINEPREFIX:?no Wine prefix given}
+fi
+"$here/wine-prefix.sh" "$prefix"
+export WINEPREFIX=$(realpath -m "$prefix")
+export WINEDEBUG=${QUAY_WINEDEBUG:--all}
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# Wine's own background processes (services, device manager) start with the first
+# program and inherit its output; start them here with no output attached, or a test
+# runner reading this program's output would wait for them to end.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+exec wine "$@"
