@@ -1,11 +1,24 @@
 #!/usr/bin/env bash
 # wine-prefix.sh PREFIX — creates and configures a Wine prefix for the tests, once:
 # no display (Wine's null driver), Japanese UI font, and extra drive letters
-# mapped to folders next to the prefix (D: is a second drive for cross-drive cases).
+# mapped to folders next to the prefix (D: is a second drive for cross-drive cases,
+# T: a 16 MiB file system for a nearly full disk).
 set -euo pipefail
 prefix=$(realpath -m "$1")
 stamp="$prefix/.quay-prefix-v1"
-[ -f "$stamp" ] && exit 0
+drives="$prefix-drives"
+
+# T: is a tiny file system, so a test can meet a nearly full disk (writes fail with 112).
+# A mount does not survive a reboot, so this is checked on every call.
+mkdir -p "$drives/t"
+if command -v mountpoint >/dev/null && ! mountpoint -q "$drives/t"; then
+  mount -t tmpfs -o size=16m quaytest "$drives/t" 2>/dev/null || true
+fi
+if [ -f "$stamp" ]; then
+  # Prefixes made before T: existed learn it at their next wineserver start.
+  [ -L "$prefix/dosdevices/t:" ] || ln -sfn "$drives/t" "$prefix/dosdevices/t:"
+  exit 0
+fi
 
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
@@ -23,9 +36,9 @@ wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
      /v 'MS Shell Dlg' /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
 wineserver -w
 
-drives="$prefix-drives"
 mkdir -p "$drives/d"
 ln -sfn "$drives/d" "$prefix/dosdevices/d:"
+ln -sfn "$drives/t" "$prefix/dosdevices/t:"
 # A drive letter becomes known to a running wineserver only after a restart.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true

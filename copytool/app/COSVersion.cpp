@@ -34,4 +34,9 @@ COSVersion::COSVersion() {
     if (nativeInfo) nativeInfo(&systemInfo_);
 }
 
+COSVersion::COSVersion(DWORD majorVersion, DWORD minorVersion) : COSVersion() {
+    version_.dwMajorVersion = majorVersion;
+    version_.dwMinorVersion = minorVersion;
+}
+
 }  // namespace Marlin

@@ -20,6 +20,13 @@ public:
     const SYSTEM_INFO& SystemInfo() const { return systemInfo_; }
 
 protected:
+    // Reads the real system as the public constructor does, then presents another version
+    // number: the seam through which tests make this system look like one without
+    // elevation (major 5). A test class that derives only for this constructor adds no
+    // fields, so copying it into a holder that keeps a COSVersion by value keeps the
+    // presented version.
+    COSVersion(DWORD majorVersion, DWORD minorVersion);
+
     OSVERSIONINFOEXW version_{};
     BOOL isWow64_ = FALSE;
     DWORD productType_ = 0;

@@ -3,6 +3,7 @@
 // and every path handed to a file-system call on a copy item goes through ToLongPath.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace Marlin {
@@ -20,6 +21,7 @@ std::wstring RemoveStreamName(const std::wstring& path);
 std::wstring GetParentFolder(const std::wstring& path, int levels = 1);
 std::wstring GetModuleFilePath();
 std::wstring GetModuleFolder();
+// Empty until the process has resolved the shell's item function (ResolveShellFunctions).
 std::wstring GetShellItemDisplayName(const std::wstring& path, unsigned long sigdn);
 std::wstring GetShellFolderDisplayName(const std::wstring& path, unsigned long flags);
 bool MakeValidFileName(std::wstring& name);
@@ -27,5 +29,11 @@ std::wstring MakeDestinationName(const std::wstring& source, size_t rootItemCoun
                                  const std::wstring& destinationFolder);
 // Equality ignoring ASCII letter case, as path comparisons do.
 bool PathEquals(const std::wstring& a, const std::wstring& b);
+// Whether path begins with prefix, ignoring ASCII letter case.
+bool PathStartsWith(const std::wstring& path, const std::wstring& prefix);
+// The next size of a growing path buffer (GetFullPath, GetLongPath, GetModuleFilePath):
+// twice size, at least 1; throws std::invalid_argument when that no longer fits the
+// platform's 32-bit buffer size.
+uint32_t DoublePathBufferSize(uint64_t size);
 
 }  // namespace Marlin

@@ -17,5 +17,11 @@ uint32_t GetBytesPerSector(const std::wstring& path);
 // Returns the transfer alignment (0: none needed) and lowers bufferSize to a multiple of it.
 uint32_t AlignBufferSize(const std::vector<std::wstring>& sources, const std::wstring& destination,
                          uint64_t& bufferSize);
+// The arithmetic of AlignBufferSize on sector sizes already read (0: unknown): the least
+// common multiple of the destination's and every source's sector size, 0 as soon as one is
+// unknown; bufferSize is lowered to a multiple of it when it holds at least one, otherwise
+// 0 is returned and bufferSize stays.
+uint32_t AlignBufferSizeToSectors(uint32_t destinationSectorSize, const std::vector<uint32_t>& sourceSectorSizes,
+                                  uint64_t& bufferSize);
 
 }  // namespace Marlin

@@ -1,0 +1,59 @@
+#include "SourceList.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "Paths.h"
+
+namespace Marlin {
+
+namespace {
+
+wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+bool IsExistingFolder(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(ToLongPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+void RemoveTrailingBackslashes(std::vector<std::wstring>& sources, std::wstring& destination) {
+    for (auto& source : sources)
+        if (!IsDriveRoot(source)) source = RemoveTrailingBackslash(source);
+    if (!IsDriveRoot(destination)) destination = RemoveTrailingBackslash(destination);
+}
+
+void RemoveSourcesInDestination(std::vector<std::wstring>& sources, const std::wstring& destination) {
+    sources.erase(std::remove_if(sources.begin(), sources.end(),
+                                 [&](const std::wstring& source) {
+                                     return PathEquals(GetParentFolder(source, 1), destination);
+                                 }),
+                  sources.end());
+}
+
+bool IsSameDrive(const std::vector<std::wstring>& sources, const std::wstring& destination) {
+    if (sources.empty()) return true;
+    if (destination.empty()) return false;
+    const wchar_t drive = LowerAscii(destination[0]);
+    return std::all_of(sources.begin(), sources.end(), [&](const std::wstring& source) {
+        if (source.empty()) return false;
+        wchar_t letter = LowerAscii(source[0]);
+        return letter >= L'a' && letter <= L'z' && letter == drive;
+    });
+}
+
+bool IsDestinationInsideSource(const std::vector<std::wstring>& sources, const std::wstring& destination) {
+    for (const auto& source : sources) {
+        if (source.empty() || !IsExistingFolder(source)) continue;
+        if (PathEquals(destination, source)) return true;
+        // Windows paths ignore letter case, so c:\A\b lies inside C:\a. A drive root already
+        // ends in its backslash and contains every path of its drive.
+        const std::wstring prefix = source.back() == L'\\' ? source : source + L'\\';
+        if (PathStartsWith(destination, prefix)) return true;
+    }
+    return false;
+}
+
+}  // namespace Marlin
