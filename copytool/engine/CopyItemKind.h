@@ -3,6 +3,12 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
+// <windows.h> defines DeleteFile as a macro. Taking it in before the enum makes every
+// translation unit see the same (macro-expanded) enumerator, whatever it includes first.
+#include <windows.h>
+#endif
+
 namespace Marlin::Sluice {
 
 enum class CopyItemKind : int32_t {
