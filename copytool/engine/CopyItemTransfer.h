@@ -1,0 +1,37 @@
+// The positioned reads and writes of file data: the only place where the reader and the
+// writer hand a data request to the platform.
+//
+// Every request names its own file offset (ReadFile/WriteFile with an OVERLAPPED offset on
+// a synchronous handle), so one system call moves one chunk and no seek is needed before
+// it. It also means a request that failed leaves nothing behind to undo: repeating the
+// same request is the retry.
+//
+// The reader and the writer use the system instance unless they are handed another one;
+// a derived class sees every request with its size and offset, which is how the tests
+// check that unbuffered transfers stay aligned and how they make one request fail.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace Marlin::Sluice {
+
+class CopyItemTransfer {
+public:
+    CopyItemTransfer() = default;
+    virtual ~CopyItemTransfer();
+
+    CopyItemTransfer(const CopyItemTransfer&) = delete;
+    CopyItemTransfer& operator=(const CopyItemTransfer&) = delete;
+
+    // Both return what ReadFile and WriteFile return; on failure GetLastError tells why.
+    // A read that starts at or beyond the end of the file fails with ERROR_HANDLE_EOF.
+    virtual BOOL Read(HANDLE file, uint64_t offset, void* buffer, DWORD size, DWORD& transferred);
+    virtual BOOL Write(HANDLE file, uint64_t offset, const void* buffer, DWORD size, DWORD& transferred);
+
+    // The instance that calls the platform directly; shared, stateless.
+    static CopyItemTransfer& System();
+};
+
+}  // namespace Marlin::Sluice

@@ -1,0 +1,272 @@
+#include "CopyItemWriter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "CopyItemReader.h"
+#include "CopyItemTransfer.h"
+#include "Paths.h"
+#include "SluiceException.h"
+#include "WindowsFileException.h"
+
+namespace Marlin::Sluice {
+
+namespace {
+
+// WriteFile takes a 32-bit length; see the reader's request limit.
+constexpr uint64_t kLargestRequest = 0x40000000;
+
+// The attribute bits CreateFileW can give a new file. The bits above them (cloud-file
+// states such as recall-on-open, strictly-sequential) share their values with
+// FILE_FLAG_* open flags, so passing them on would change how the copy is opened.
+constexpr DWORD kCreatableAttributes = 0xFFFF & ~DWORD{FILE_ATTRIBUTE_READONLY};
+
+uint64_t RoundUp(uint64_t size, uint32_t alignment) {
+    if (alignment == 0 || size == 0) return size;
+    return (size + alignment - 1) / alignment * alignment;
+}
+
+LARGE_INTEGER Large(uint64_t value) {
+    LARGE_INTEGER large;
+    large.QuadPart = static_cast<LONGLONG>(value);
+    return large;
+}
+
+}  // namespace
+
+CopyItemWriter::CopyItemWriter() : transfer_(&CopyItemTransfer::System()) {}
+
+CopyItemWriter::~CopyItemWriter() = default;
+
+int32_t CopyItemWriter::Initialize(ICopyBufferManager* manager, uint64_t writeChunkSize,
+                                   uint64_t noBufferingThreshold) {
+    // A chunk of 0 would never move the write position: the copy would spin.
+    if (!manager || writeChunkSize == 0) throw SluiceException(SluiceException::InconsistentJob);
+    manager_ = manager;
+    writeChunkSize_ = std::min(writeChunkSize, kLargestRequest);
+    noBufferingThreshold_ = noBufferingThreshold;
+    setFileInformationByHandle_ =
+        DynamicFunctionObject<decltype(::SetFileInformationByHandle)>(L"Kernel32.dll", "SetFileInformationByHandle");
+    return 1;
+}
+
+void CopyItemWriter::Uninitialize() {
+    Close();
+    manager_ = nullptr;
+}
+
+void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& source, bool overwrite,
+                          bool& mustWait) {
+    mustWait = false;
+    if (!manager_) throw SluiceException(SluiceException::InconsistentJob);
+    Close();
+
+    FileBufferQueueData header;
+    if (!manager_->PopFront(header)) {
+        mustWait = true;
+        return;
+    }
+    if (!header.IsHeader() || !PathEquals(header.path, source)) {
+        // The reader has not opened this item yet; the record belongs to someone else.
+        manager_->PushFront(header);
+        mustWait = true;
+        return;
+    }
+    if (header.length < CopyItemReader::HeaderLength) {
+        manager_->PushFront(header);
+        throw SluiceException(SluiceException::InconsistentJob);
+    }
+
+    BY_HANDLE_FILE_INFORMATION info;
+    std::memcpy(&info, header.buffer, sizeof info);
+    const uint32_t alignment = manager_->GetAlignment();
+    const uint64_t size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    const uint64_t alignedSize = RoundUp(size, alignment);
+
+    DWORD flags = (info.dwFileAttributes & kCreatableAttributes) | FILE_FLAG_SEQUENTIAL_SCAN;
+    if (alignment != 0 && size >= noBufferingThreshold_) flags |= FILE_FLAG_NO_BUFFERING;
+
+    DWORD disposition = CREATE_NEW;
+    DWORD clearedReadOnly = INVALID_FILE_ATTRIBUTES;  // the attributes to put back on failure
+    if (overwrite) {
+        const std::wstring longPath = ToLongPath(destination);
+        const DWORD existing = GetFileAttributesW(longPath.c_str());
+        if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) &&
+            SetFileAttributesW(longPath.c_str(), existing & ~DWORD{FILE_ATTRIBUTE_READONLY}))
+            clearedReadOnly = existing;
+        disposition = CREATE_ALWAYS;
+    }
+
+    Quay::FileHandle file = CreateDestination(destination, disposition, flags, size, alignedSize);
+    if (!file) {
+        const DWORD error = GetLastError();
+        // A file that was not replaced (held by someone, say) keeps its protection.
+        if (clearedReadOnly != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesW(ToLongPath(destination).c_str(), clearedReadOnly);
+        manager_->PushFront(header);
+        throw WindowsFileException(error, destination);
+    }
+
+    sourcePath_ = source;
+    destinationPath_ = destination;
+    file_ = std::move(file);
+    fileSize_ = size;
+    alignedSize_ = alignedSize;
+    sourceInformation_ = info;
+    bytesWritten_ = 0;
+    manager_->Free(BufferSpan{header.buffer, header.length});
+}
+
+void CopyItemWriter::WriteNext(uint64_t& written, bool& mustWait) {
+    written = 0;
+    mustWait = false;
+    if (!manager_ || !IsOpen()) throw SluiceException(SluiceException::InconsistentJob);
+    if (!hasBuffer_ && !TakeNextBuffer()) {
+        mustWait = true;
+        return;
+    }
+    const uint32_t alignment = manager_->GetAlignment();
+    while (hasBuffer_) {
+        const uint64_t size = RoundUp(std::min(remaining_, writeChunkSize_), alignment);
+        const uint64_t done = size == 0 ? 0 : WriteChunk(size);
+        written += Advance(done);
+    }
+}
+
+void CopyItemWriter::Finish() {
+    if (!IsOpen()) throw SluiceException(SluiceException::InconsistentJob);
+    // Finishing a file whose bytes are not all written would leave the pre-sized tail as
+    // zeros in a copy that looks complete.
+    if (bytesWritten_ != fileSize_) throw SluiceException(SluiceException::InconsistentJob);
+
+    // The trim comes first: changing the end of a file stamps its modification time on
+    // the way (on a handle reopened for it, and on file systems that do so for every
+    // size change), which would undo a last-write time set before it.
+    if (fileSize_ < alignedSize_) {
+        if (setFileInformationByHandle_) {
+            FILE_END_OF_FILE_INFO end;
+            end.EndOfFile = Large(fileSize_);
+            if (!setFileInformationByHandle_(file_.get(), FileEndOfFileInfo, &end, sizeof end))
+                throw WindowsFileException(GetLastError(), destinationPath_);
+        } else {
+            // Without the call, the end of file is set through a handle that is not
+            // unbuffered, as the file pointer of an unbuffered one may only sit at sector
+            // boundaries.
+            CloseFile();
+            Quay::FileHandle file(CreateFileW(ToLongPath(destinationPath_).c_str(), GENERIC_WRITE, 0, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            if (!file) throw WindowsFileException(GetLastError(), destinationPath_);
+            if (!SetFilePointerEx(file.get(), Large(fileSize_), nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()))
+                throw WindowsFileException(GetLastError(), destinationPath_);
+            file_ = std::move(file);
+        }
+    }
+    if (!SetFileTime(file_.get(), nullptr, nullptr, &sourceInformation_.ftLastWriteTime))
+        throw WindowsFileException(GetLastError(), destinationPath_);
+}
+
+void CopyItemWriter::Close() {
+    CloseFile();
+    ReleaseBuffer();
+    sourcePath_.clear();
+    destinationPath_.clear();
+    fileSize_ = 0;
+    alignedSize_ = 0;
+    sourceInformation_ = BY_HANDLE_FILE_INFORMATION{};
+    bytesWritten_ = 0;
+}
+
+void CopyItemWriter::Abort() {
+    if (IsOpen()) {
+        CloseFile();
+        DeleteFileW(ToLongPath(destinationPath_).c_str());
+    }
+    ReleaseBuffer();
+    if (manager_ && !sourcePath_.empty()) manager_->RemoveFileBuffers(sourcePath_);
+    Close();
+}
+
+void CopyItemWriter::SetTransfer(CopyItemTransfer* transfer) {
+    transfer_ = transfer ? transfer : &CopyItemTransfer::System();
+}
+
+Quay::FileHandle CopyItemWriter::CreateDestination(const std::wstring& destination, DWORD disposition, DWORD flags,
+                                                   uint64_t size, uint64_t alignedSize) {
+    const std::wstring longPath = ToLongPath(destination);
+    Quay::FileHandle file(CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, disposition, flags, nullptr));
+    if (!file || size == 0) return file;
+
+    if (setFileInformationByHandle_) {
+        // Reserving the clusters is the better way; where the file system refuses it, a
+        // set end of file also makes the space and later writes land inside the file.
+        FILE_ALLOCATION_INFO allocation;
+        allocation.AllocationSize = Large(size);
+        if (setFileInformationByHandle_(file.get(), FileAllocationInfo, &allocation, sizeof allocation)) return file;
+        FILE_END_OF_FILE_INFO end;
+        end.EndOfFile = Large(size);
+        if (setFileInformationByHandle_(file.get(), FileEndOfFileInfo, &end, sizeof end)) return file;
+    } else {
+        // An unbuffered handle's file pointer may only sit at sector boundaries.
+        const uint64_t presize = (flags & FILE_FLAG_NO_BUFFERING) ? alignedSize : size;
+        if (SetFilePointerEx(file.get(), Large(presize), nullptr, FILE_BEGIN) && SetEndOfFile(file.get()) &&
+            SetFilePointerEx(file.get(), Large(0), nullptr, FILE_BEGIN))
+            return file;
+    }
+    const DWORD error = GetLastError();
+    file.reset();
+    DeleteFileW(longPath.c_str());
+    SetLastError(error);
+    return Quay::FileHandle();
+}
+
+bool CopyItemWriter::TakeNextBuffer() {
+    FileBufferQueueData record;
+    if (!manager_->PopFront(record)) return false;
+    if (record.IsHeader() || static_cast<uint64_t>(record.offset) != bytesWritten_ ||
+        !PathEquals(record.path, sourcePath_)) {
+        manager_->PushFront(record);
+        return false;
+    }
+    hasBuffer_ = true;
+    buffer_ = BufferSpan{record.buffer, record.length};
+    cursor_ = static_cast<const char*>(record.buffer);
+    remaining_ = record.length;
+    return true;
+}
+
+uint64_t CopyItemWriter::WriteChunk(uint64_t size) {
+    DWORD done = 0;
+    if (!transfer_->Write(file_.get(), bytesWritten_, cursor_, static_cast<DWORD>(size), done))
+        throw WindowsFileException(GetLastError(), destinationPath_);
+    // A write that reports success but takes nothing would be repeated for ever.
+    if (done == 0) throw WindowsFileException(ERROR_WRITE_FAULT, destinationPath_);
+    return done;
+}
+
+uint64_t CopyItemWriter::Advance(uint64_t count) {
+    count = std::min(count, fileSize_ - bytesWritten_);
+    bytesWritten_ += count;
+    // Once the file is complete, whatever is left of the buffer is padding (or bytes the
+    // source gained after it was measured): none of it belongs to the copy.
+    if (count < remaining_ && bytesWritten_ < fileSize_) {
+        cursor_ += count;
+        remaining_ -= count;
+    } else {
+        ReleaseBuffer();
+    }
+    return count;
+}
+
+void CopyItemWriter::CloseFile() { file_.reset(); }
+
+void CopyItemWriter::ReleaseBuffer() {
+    if (!hasBuffer_) return;
+    if (manager_) manager_->Free(buffer_);
+    hasBuffer_ = false;
+    buffer_ = BufferSpan{};
+    cursor_ = nullptr;
+    remaining_ = 0;
+}
+
+}  // namespace Marlin::Sluice

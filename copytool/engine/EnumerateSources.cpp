@@ -1,0 +1,31 @@
+#include "EnumerateSources.h"
+
+#include "CBackupStream.h"
+#include "EnumerationPaths.h"
+#include "FindCopyItem.h"
+#include "Paths.h"
+#include "Volumes.h"
+
+namespace Marlin::Sluice {
+
+bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
+                      CopyItemsData& items) {
+    return EnumerateSources(sources, destination, move, items, &NTFSDataStream::CBackupStream::Open);
+}
+
+bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
+                      CopyItemsData& items, const NTFSDataStream::BackupStreamOpener& open) {
+    items.ReserveTrees(items.TreeCount() + sources.size());
+    const bool destinationHasStreams = SupportsNamedStreams(destination);
+    for (const std::wstring& given : sources) {
+        const std::wstring source = NormalizeSourcePath(IsDriveRoot(given) ? given : RemoveTrailingBackslash(given));
+        items.AddRoot(source);
+        // The normalised form: a relative source's volume is that of the folder it resolves in.
+        const bool streams = destinationHasStreams && SupportsNamedStreams(source);
+        FindCopyItem find(open);
+        if (!find.Run(source, streams, move, items)) return false;
+    }
+    return true;
+}
+
+}  // namespace Marlin::Sluice

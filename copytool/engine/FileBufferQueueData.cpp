@@ -1,0 +1,12 @@
+#include "FileBufferQueueData.h"
+
+#include <utility>
+
+namespace Marlin::Sluice {
+
+FileBufferQueueData::FileBufferQueueData(std::wstring path, int64_t offset, void* buffer, uint64_t length)
+    : path(std::move(path)), offset(offset), buffer(buffer), length(length) {}
+
+FileBufferQueueData::~FileBufferQueueData() = default;
+
+}  // namespace Marlin::Sluice

@@ -1,0 +1,7 @@
+#include "IFindCopyItemCore.h"
+
+namespace Marlin::Sluice {
+
+IFindCopyItemCore::~IFindCopyItemCore() = default;
+
+}  // namespace Marlin::Sluice

@@ -1,0 +1,14 @@
+#include "SluiceExceptionEncrypted.h"
+
+#include <utility>
+
+namespace Marlin::Sluice {
+
+SluiceExceptionEncrypted::SluiceExceptionEncrypted() : SluiceException(EncryptionQuestion) {}
+
+SluiceExceptionEncrypted::SluiceExceptionEncrypted(std::wstring path, const WIN32_FILE_ATTRIBUTE_DATA& attributes)
+    : SluiceException(EncryptionQuestion), path(std::move(path)), attributes(attributes) {}
+
+SluiceExceptionEncrypted::~SluiceExceptionEncrypted() = default;
+
+}  // namespace Marlin::Sluice

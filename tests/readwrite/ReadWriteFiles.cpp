@@ -1,0 +1,84 @@
+#include "ReadWriteFiles.h"
+
+#include <cstdio>
+
+#include "KernelHandle.h"
+#include "TestFiles.h"
+#include "TestHarness.h"
+
+WIN32_FILE_ATTRIBUTE_DATA FileData(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW((L"\\\\?\\" + path).c_str(), GetFileExInfoStandard, &data))
+        FAIL("no such file: " + quaytest::Utf8(path));
+    return data;
+}
+
+uint64_t FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d = FileData(path);
+    return (uint64_t{d.nFileSizeHigh} << 32) | d.nFileSizeLow;
+}
+
+FILETIME LastWriteTime(const std::wstring& path) { return FileData(path).ftLastWriteTime; }
+
+void SetLastWriteTime(const std::wstring& path, const FILETIME& time) {
+    Quay::FileHandle h(CreateFileW((L"\\\\?\\" + path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    REQUIRE(h.valid());
+    REQUIRE(SetFileTime(h.get(), nullptr, nullptr, &time));
+}
+
+void SetAttributes(const std::wstring& path, DWORD attributes) {
+    REQUIRE(SetFileAttributesW((L"\\\\?\\" + path).c_str(), attributes));
+}
+
+FILETIME Moment(int year, int month, int day, int hour, int minute, int second) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(year);
+    st.wMonth = static_cast<WORD>(month);
+    st.wDay = static_cast<WORD>(day);
+    st.wHour = static_cast<WORD>(hour);
+    st.wMinute = static_cast<WORD>(minute);
+    st.wSecond = static_cast<WORD>(second);
+    FILETIME ft{};
+    SystemTimeToFileTime(&st, &ft);
+    return ft;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+std::string Show(const FILETIME& time) {
+    SYSTEMTIME st{};
+    FileTimeToSystemTime(&time, &st);
+    char text[64];
+    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", st.wYear, st.wMonth, st.wDay, st.wHour,
+             st.wMinute, st.wSecond, st.wMilliseconds);
+    return text;
+}
+
+void ResizeFromOutside(const std::wstring& path, uint64_t size) {
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    static auto unixName =
+        reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    if (!unixName) FAIL("this test changes a file from outside Windows and needs Wine to do so");
+    char* name = unixName(path.c_str());
+    REQUIRE(name != nullptr);
+    std::wstring command = L"/usr/bin/truncate -s " + std::to_wstring(size) + L" \"" + quaytest::Widen(name) + L"\"";
+    HeapFree(GetProcessHeap(), 0, name);
+
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(L"Z:\\usr\\bin\\truncate", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        FAIL("cannot start truncate: error " + std::to_string(GetLastError()));
+    Quay::KernelHandle process(pi.hProcess), thread(pi.hThread);
+    // The handle Wine gives for a native program does not follow it to its end; the size
+    // itself tells when it is done.
+    for (int i = 0; i < 1000; ++i) {
+        if (FileSize(path) == size) return;
+        Sleep(10);
+    }
+    FAIL("the file did not change its size from outside");
+}

@@ -1,0 +1,143 @@
+// One file through the reader, the pool and the writer: the copy's bytes and size, and
+// the write requests that made it, unbuffered and aligned where they must be.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "CopyPump.h"
+#include "ReadWriteFiles.h"
+#include "RecordingTransfer.h"
+#include "TestFiles.h"
+#include "TestHarness.h"
+#include "TestPool.h"
+
+namespace {
+
+constexpr uint64_t MiB = 1024 * 1024;
+constexpr uint64_t AllOnes = ~uint64_t{0};
+
+}  // namespace
+
+TEST_CASE("a copied file has the source's bytes and size, written in aligned requests, unbuffered from the threshold on") {
+    struct Row {
+        const char* name;
+        uint64_t size;
+        uint32_t alignment;
+        uint64_t writeChunk;
+        uint64_t threshold;
+        bool unbuffered;                  // how the destination is written
+        std::vector<DWORD> requestSizes;  // empty with requestCount: all writeChunk but the last
+        size_t requestCount;
+    };
+    const Row rows[] = {
+        {"empty file", 0, 4096, 16 * MiB, 0, true, {}, 0},
+        {"5000 bytes, alignment 4096: one padded write, trimmed", 5000, 4096, 16 * MiB, 0, true, {8192}, 1},
+        {"5000 bytes, no alignment: one exact write", 5000, 0, 16 * MiB, 0, false, {5000}, 1},
+        {"size equal to the threshold is unbuffered", 5000, 4096, 16 * MiB, 5000, true, {8192}, 1},
+        {"size below the threshold is buffered", 5000, 4096, 16 * MiB, 5001, false, {8192}, 1},
+        {"16 MiB + 1 in 16 MiB writes", 16 * MiB + 1, 4096, 16 * MiB, 0, true, {16 * MiB, 4096}, 2},
+        {"16 MiB + 1 in 64 KiB writes, never unbuffered", 16 * MiB + 1, 4096, 64 * 1024, AllOnes, false, {}, 257},
+    };
+    quaytest::TempDir source('C'), target('D');
+    for (const Row& row : rows) {
+        CONTEXT(row.name);
+        const std::wstring from = source / L"file.bin", to = target / L"file.bin";
+        const std::string bytes = quaytest::PatternBytes(row.size, 11);
+        quaytest::WriteBytes(from, bytes);
+
+        TestPool pool(40 * MiB, row.alignment);
+        RecordingTransfer transfer;
+        {
+            CopyPump pump(pool.get(), 16 * MiB, row.writeChunk, row.threshold);
+            pump.reader.SetTransfer(&transfer);
+            pump.writer.SetTransfer(&transfer);
+            pump.Add(from, to);
+            pump.Run();
+            CHECK_EQ(pump.bytesWrittenReported, row.size);
+        }
+        CHECK_EQ(FileSize(to), row.size);
+        CHECK(quaytest::ReadBytes(to) == bytes);
+        CHECK_EQ(pool->GetUsedSize(), 0u);
+        CHECK_EQ(pool->GetQueueCount(), 0u);
+
+        std::vector<RecordingTransfer::Request> writes = transfer.Writes();
+        REQUIRE_EQ(writes.size(), row.requestCount);
+        uint64_t offset = 0;
+        for (size_t i = 0; i < writes.size(); ++i) {
+            CONTEXT("write " + std::to_string(i));
+            if (!row.requestSizes.empty()) CHECK_EQ(writes[i].size, row.requestSizes[i]);
+            else if (i + 1 < writes.size()) CHECK_EQ(writes[i].size, row.writeChunk);
+            CHECK_EQ(writes[i].offset, offset);
+            CHECK_EQ(writes[i].unbuffered, row.unbuffered);
+            if (row.alignment != 0) {
+                CHECK_EQ(writes[i].size % row.alignment, 0u);
+                CHECK_EQ(writes[i].offset % row.alignment, 0u);
+            }
+            offset += writes[i].transferred;
+        }
+        quaytest::RemoveTree(to);
+    }
+}
+
+TEST_CASE("the writer takes only the record it needs next; any other front record stays where it is and it waits") {
+    using Marlin::Sluice::BufferSpan;
+    using Marlin::Sluice::CopyItemReader;
+    using Marlin::Sluice::CopyItemWriter;
+    using Marlin::Sluice::FileBufferQueueData;
+    quaytest::TempDir source('C'), target('D');
+    const std::wstring a = source / L"a.bin", b = source / L"b.bin";
+    quaytest::WriteBytes(a, quaytest::PatternBytes(8192, 30));
+    quaytest::WriteBytes(b, quaytest::PatternBytes(100, 31));
+    TestPool pool(1 << 20, 4096);
+    CopyItemReader readerA, readerB;
+    CopyItemWriter writer;
+    readerA.Initialize(pool.get(), 4096);
+    readerB.Initialize(pool.get(), 4096);
+    writer.Initialize(pool.get(), 4096, 0);
+    bool mustWait = false, queued = false;
+    readerA.Open(a, a, false, mustWait);
+    readerA.ReadNext(queued, mustWait);  // a's first half only
+    readerB.Open(b, b, false, mustWait);  // then b's header
+
+    auto buffers = [&] {
+        std::vector<void*> out;
+        for (const auto& r : pool.Records()) out.push_back(r.buffer);
+        return out;
+    };
+    const std::vector<void*> start = buffers();
+    REQUIRE_EQ(start.size(), 3u);
+
+    writer.Open(target / L"b.bin", b, false, mustWait);
+    CHECK(mustWait);
+    CHECK(!writer.IsOpen());
+    CHECK(buffers() == start);
+
+    writer.Open(target / L"a.bin", a, false, mustWait);
+    REQUIRE(!mustWait);
+    uint64_t n = 0;
+    writer.WriteNext(n, mustWait);
+    CHECK_EQ(n, 4096u);
+    const std::vector<void*> onlyB = buffers();
+    REQUIRE_EQ(onlyB.size(), 1u);
+
+    writer.WriteNext(n, mustWait);  // b's header is in front, a's second half not yet read
+    CHECK(mustWait);
+    CHECK_EQ(n, 0u);
+    CHECK(buffers() == onlyB);
+
+    // A record of the right file at the wrong offset (data a reader queued a second time).
+    BufferSpan stray;
+    REQUIRE(pool->Allocate(4096, stray));
+    pool->PushFront(FileBufferQueueData(a, 0, stray.address, 4096));
+    writer.WriteNext(n, mustWait);
+    CHECK(mustWait);
+    CHECK_EQ(writer.GetBytesWritten(), 4096u);
+    CHECK_EQ(pool.Records().at(0).buffer, stray.address);
+    pool->RemoveFileBuffers(a);
+
+    writer.Abort();
+    readerA.Abort();
+    readerB.Abort();
+    CHECK_EQ(pool->GetUsedSize(), 0u);
+}
