@@ -1,0 +1,29 @@
+// The client end of the pipe channel: opens an existing pipe, then writes requests and
+// reads their replies.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "PipeCommandBase.h"
+
+namespace Quay {
+
+class PipeCommandClient : public PipeCommandBase {
+public:
+    explicit PipeCommandClient(std::wstring pipeName, int32_t chunkSize = 1024);
+    ~PipeCommandClient() override;
+
+    // One attempt; 1 when the pipe is open afterwards.
+    virtual int Open();
+    // Retries Open every 10 ms for up to the given time; 1 when the pipe is open.
+    virtual int OpenWait(DWORD milliseconds);
+
+    // Whether a wait begun at tick start still runs at tick now. Counts the elapsed
+    // ticks, so a wait that spans the 49.7-day wrap of the tick count keeps its length.
+    static bool StillWaiting(DWORD start, DWORD now, DWORD milliseconds) { return now - start < milliseconds; }
+};
+
+}  // namespace Quay
