@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # wine-run.sh [--prefix PREFIX] PROGRAM [ARGS...] — runs a Windows program under Wine
-# in the given prefix (created on first use), with the Japanese user locale.
+# with the Japanese user locale. With --prefix it is one of the project's own prefixes,
+# made and configured for the tests on first use; without it WINEPREFIX is the user's
+# prefix, used as it is.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 if [ "${1:-}" = "--prefix" ]; then
   prefix=$2
   shift 2
+  "$here/wine-prefix.sh" "$prefix"
 else
   prefix=${WINEPREFIX:?no Wine prefix given}
 fi
-"$here/wine-prefix.sh" "$prefix"
 export WINEPREFIX=$(realpath -m "$prefix")
 export WINEDEBUG=${QUAY_WINEDEBUG:--all}
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8

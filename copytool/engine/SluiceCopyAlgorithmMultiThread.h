@@ -1,0 +1,82 @@
+// The copy algorithm: carries out one job from start to end on the engine thread.
+//
+// A move on one drive first tries to rename each source into the destination; whatever is
+// left is listed into item trees, checked against the destination's free space, and then
+// streamed by a reader thread and a writer thread through one page-locked buffer pool.
+// The reader checks every item for conflicts before reading it, the writer creates
+// folders and, for a move, deletes each source once its copy is complete. The two threads
+// never poll each other: each wakes the other through an event when the pool allows, and
+// a thread that cannot go on wakes the other and sleeps.
+//
+// Outcomes reach the observers only through the run's event: copy started, enumerated
+// (with the cancel event), read and write progress, questions, errors, and always, last,
+// finished.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "ISluiceCopyAlgorithm.h"
+#include "KernelHandle.h"
+#include "SluiceOption.h"
+#include "SluiceStatus.h"
+#include "Stopwatch.h"
+
+namespace Marlin::Sluice {
+
+class CopyBufferManagerSemaphoreLock;
+class CopyItemReader;
+class CopyItemWriter;
+class SluiceCoreEvent;
+
+class SluiceCopyAlgorithmMultiThread : public ISluiceCopyAlgorithm {
+public:
+    // Copies the option; the event must outlive the algorithm.
+    SluiceCopyAlgorithmMultiThread(const SluiceOption& option, SluiceCoreEvent& event);
+    ~SluiceCopyAlgorithmMultiThread() override;
+    SluiceCopyAlgorithmMultiThread(const SluiceCopyAlgorithmMultiThread&) = delete;
+    SluiceCopyAlgorithmMultiThread& operator=(const SluiceCopyAlgorithmMultiThread&) = delete;
+
+    void SetElevateClient(Quay::PipeCommandClient* client) override;
+    // Returns when both copy threads have ended; never while one still runs.
+    void Run() override;
+
+    // 1 when the last run's threads stopped because the user chose administrator rights.
+    int32_t ElevationNeeded() const { return elevationNeeded_; }
+
+protected:
+    using ThreadBody = unsigned(__stdcall*)(void*);
+
+    // Makes one copy thread, suspended. An empty handle means it could not be made; the
+    // run then starts neither thread and reports a set-up failure.
+    virtual Quay::KernelHandle CreateCopyThread(ThreadBody body, void* argument);
+    // Called when the reader and the writer are ready, just before the threads are made.
+    virtual void PrepareCopyThreads(CopyItemReader& reader, CopyItemWriter& writer);
+
+private:
+    void Setup();
+    void CleanUp() noexcept;
+    // 1 when every source has been renamed into the destination and nothing is left to copy.
+    int32_t RenameMoves();
+    void Enumerate();
+    void CreateBufferPool();
+    void RunThreads();
+
+    Marlin::Stopwatch totalStopwatch_;
+    Marlin::Stopwatch copyStopwatch_;
+    SluiceOption option_;
+    SluiceCoreEvent& event_;
+    std::unique_ptr<CopyBufferManagerSemaphoreLock> manager_;
+    std::unique_ptr<CopyItemReader> reader_;
+    std::unique_ptr<CopyItemWriter> writer_;
+    SluiceStatus status_;
+    Quay::KernelHandle cancelEvent_;
+    Quay::KernelHandle readerThread_;
+    Quay::KernelHandle writerThread_;
+    Quay::KernelHandle readerWakeEvent_;
+    Quay::KernelHandle writerWakeEvent_;
+    int32_t elevationNeeded_ = 0;
+    Quay::PipeCommandClient* elevateClient_ = nullptr;  // not owned
+};
+
+}  // namespace Marlin::Sluice

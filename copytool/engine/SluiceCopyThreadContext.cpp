@@ -1,0 +1,89 @@
+#include "SluiceCopyThreadContext.h"
+
+#include "SluiceException.h"
+#include "SluiceStatus.h"
+#include "SluiceStatusItemInfo.h"
+#include "Stopwatch.h"
+
+namespace Marlin::Sluice {
+
+SluiceCopyThreadContext::SluiceCopyThreadContext(const SluiceOption& option, SluiceCoreEvent& event,
+                                                 SluiceStatus& status, ICopyBufferManager& manager,
+                                                 HANDLE cancelEvent, HANDLE readerWakeEvent, HANDLE writerWakeEvent,
+                                                 const Marlin::Stopwatch& totalStopwatch,
+                                                 const Marlin::Stopwatch& copyStopwatch, bool resumesReceivedStatus)
+    : option(option),
+      event(event),
+      status(status),
+      manager(manager),
+      cancelEvent(cancelEvent),
+      readerWakeEvent(readerWakeEvent),
+      writerWakeEvent(writerWakeEvent),
+      resumesReceivedStatus(resumesReceivedStatus),
+      totalStopwatch_(totalStopwatch),
+      copyStopwatch_(copyStopwatch) {}
+
+SluiceCopyThreadContext::~SluiceCopyThreadContext() = default;
+
+void SluiceCopyThreadContext::CheckCancel() const {
+    if (::WaitForSingleObject(cancelEvent, 0) != WAIT_OBJECT_0) return;
+    // The poll consumed the auto-reset signal; put it back for everybody else.
+    ::SetEvent(cancelEvent);
+    throw SluiceException(SluiceException::Cancelled);
+}
+
+void SluiceCopyThreadContext::SignalCancel() const { ::SetEvent(cancelEvent); }
+
+void SluiceCopyThreadContext::MarkSkipped(const CopyItemTree::iterator_base& item) {
+    if (!item.node()) return;
+    SluiceStatus::MarkItemFlags(item, CopyItemFlags::Skip, true);
+    if (item->kind != CopyItemKind::Stream || !item.node()->parent) return;
+    for (auto* sibling = item.node()->parent->first_child; sibling; sibling = sibling->next_sibling) {
+        if (sibling->data.kind == CopyItemKind::DeleteFile) sibling->data.AddFlags(CopyItemFlags::Skip);
+    }
+}
+
+uint64_t SluiceCopyThreadContext::TotalMs() const {
+    return static_cast<uint64_t>(totalStopwatch_.ElapsedMicroseconds() / 1000);
+}
+
+uint64_t SluiceCopyThreadContext::CopyMs() const {
+    return static_cast<uint64_t>(copyStopwatch_.ElapsedMicroseconds() / 1000);
+}
+
+SluiceCopyThreadContext::WaitResult SluiceCopyThreadContext::WaitForPeer(HANDLE ownWakeEvent, HANDLE peerWakeEvent,
+                                                                          const std::atomic<HANDLE>& peerThread,
+                                                                          const SluiceStatusItemInfo& peerCursor,
+                                                                          int32_t failureType,
+                                                                          bool& peerEndedBefore) const {
+    // Reset before waking the other thread: a wake-up it sends from now on is one this
+    // thread will see, an older one is about work this thread has already done.
+    ::ResetEvent(ownWakeEvent);
+    ::SetEvent(peerWakeEvent);
+
+    // The published handle stays valid while it is published and a little beyond: the
+    // algorithm closes it only after both threads have ended.
+    DWORD result = WAIT_OBJECT_0;
+    if (HANDLE peer = peerThread.load()) {
+        const HANDLE handles[] = {peer, cancelEvent, ownWakeEvent};
+        result = ::WaitForMultipleObjects(3, handles, FALSE, INFINITE);
+    }
+    switch (result) {
+    case WAIT_OBJECT_0 + 2:
+        return WaitResult::Woken;
+    case WAIT_OBJECT_0 + 1:
+        ::SetEvent(cancelEvent);
+        throw SluiceException(SluiceException::Cancelled);
+    case WAIT_OBJECT_0:
+        if (peerCursor.State() == SluiceStatusItemInfo::Stopped) throw SluiceException(SluiceException::Cancelled);
+        // One more attempt is right: the other thread may have made room or queued the
+        // last record just before it ended. After that nothing can change any more.
+        if (peerEndedBefore) throw SluiceException(failureType);
+        peerEndedBefore = true;
+        return WaitResult::PeerEnded;
+    default:
+        throw SluiceException(failureType);
+    }
+}
+
+}  // namespace Marlin::Sluice

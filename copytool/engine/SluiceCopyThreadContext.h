@@ -1,0 +1,97 @@
+// What the reader thread and the writer thread of one copy run share: the job, the event
+// channel, the progress record, the buffer pool, the cancel and wake events, the two
+// stopwatches and each other's thread handle.
+//
+// The algorithm owns every piece and keeps it alive until both threads have ended; the
+// context only borrows. Each thread publishes its own handle here and clears it as its
+// last action, so that the other thread can tell "still running" from "gone" without
+// ever waiting on a handle that has been closed: the algorithm closes its owning handles
+// only after both threads have ended.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "CopyItemsData.h"
+
+namespace Marlin {
+class Stopwatch;
+}
+
+namespace Marlin::Sluice {
+
+class ICopyBufferManager;
+class SluiceCoreEvent;
+class SluiceOption;
+class SluiceStatus;
+class SluiceStatusItemInfo;
+
+class SluiceCopyThreadContext {
+public:
+    // What a wait for the other thread came back with (cancel and failures throw instead).
+    enum class WaitResult {
+        Woken,      // the other thread signalled this thread's wake event
+        PeerEnded,  // the other thread has ended: nothing it could still do is worth waiting for
+    };
+
+    SluiceCopyThreadContext(const SluiceOption& option, SluiceCoreEvent& event, SluiceStatus& status,
+                            ICopyBufferManager& manager, HANDLE cancelEvent, HANDLE readerWakeEvent,
+                            HANDLE writerWakeEvent, const Marlin::Stopwatch& totalStopwatch,
+                            const Marlin::Stopwatch& copyStopwatch, bool resumesReceivedStatus);
+    virtual ~SluiceCopyThreadContext();
+    SluiceCopyThreadContext(const SluiceCopyThreadContext&) = delete;
+    SluiceCopyThreadContext& operator=(const SluiceCopyThreadContext&) = delete;
+
+    const SluiceOption& option;
+    SluiceCoreEvent& event;
+    SluiceStatus& status;
+    ICopyBufferManager& manager;
+    const HANDLE cancelEvent;
+    const HANDLE readerWakeEvent;
+    const HANDLE writerWakeEvent;
+    // The cursors arrived with the status from another process and continue from there.
+    const bool resumesReceivedStatus;
+
+    // Published by RunThreads before the threads run; each thread clears its own last.
+    std::atomic<HANDLE> readerThread{nullptr};
+    std::atomic<HANDLE> writerThread{nullptr};
+    // Set before the threads are resumed when one of them could not be made: the other
+    // then returns at once without touching anything.
+    std::atomic<bool> abandoned{false};
+    // 1 once a thread stopped because the user chose to go on with administrator rights.
+    std::atomic<int32_t> elevationNeeded{0};
+
+    // Throws SluiceException Cancelled when the cancel event is signalled, signalling it
+    // again first: a thread that notices a cancel must not hide it from the other thread
+    // or from later checks.
+    void CheckCancel() const;
+    // Signals the cancel event (answers cancel and administrator stop both threads).
+    void SignalCancel() const;
+
+    // The user's skip: the item and everything below it drop out of both threads' work,
+    // a move's delete and remove markers below it included, so its source stays. A
+    // skipped stream also keeps its file's source: deleting the file would take the
+    // stream's data with it although the stream was never copied.
+    static void MarkSkipped(const CopyItemTree::iterator_base& item);
+
+    uint64_t TotalMs() const;
+    uint64_t CopyMs() const;
+
+    // The wait both threads do when they cannot go on: wakes the other thread first (so
+    // the two never sleep at the same time), then sleeps until the other thread wakes this
+    // one, the job is cancelled or the other thread is gone. A cancel throws Cancelled, as
+    // does the other thread having stopped on an error (peerCursor in state 3). Any other
+    // wait result throws failureType. Once the other thread has ended, a second wait can
+    // never be satisfied (nobody is left to free pool room, queue records or pass items),
+    // so it throws failureType instead of spinning for ever.
+    WaitResult WaitForPeer(HANDLE ownWakeEvent, HANDLE peerWakeEvent, const std::atomic<HANDLE>& peerThread,
+                           const SluiceStatusItemInfo& peerCursor, int32_t failureType, bool& peerEndedBefore) const;
+
+private:
+    const Marlin::Stopwatch& totalStopwatch_;
+    const Marlin::Stopwatch& copyStopwatch_;
+};
+
+}  // namespace Marlin::Sluice

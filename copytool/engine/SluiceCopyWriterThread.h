@@ -1,0 +1,54 @@
+// The writer thread of a copy run: walks the write cursor behind the read cursor, creates
+// folders, writes the queued data of files and streams into their destinations and, for a
+// move, deletes each source once everything that depends on it has been written.
+//
+// The writer never overtakes the reader: an item whose reader-side bit is not set yet
+// makes it wait. Destinations that appear after the reader's check become the overwrite
+// question; other platform errors the retry question. Anything else stops the thread,
+// which then deletes the destination file it had not finished.
+#pragma once
+
+#include <cstdint>
+
+namespace Marlin {
+class Exception;
+}
+
+namespace Marlin::Sluice {
+
+class CopyItemWriter;
+class SluiceCopyThreadContext;
+
+class SluiceCopyWriterThread {
+public:
+    SluiceCopyWriterThread(SluiceCopyThreadContext& context, CopyItemWriter& writer);
+    virtual ~SluiceCopyWriterThread();
+    SluiceCopyWriterThread(const SluiceCopyWriterThread&) = delete;
+    SluiceCopyWriterThread& operator=(const SluiceCopyWriterThread&) = delete;
+
+    // The thread body. Never throws; clears the published writer thread handle last.
+    void Run() noexcept;
+
+private:
+    void Loop();
+    void WriteStep(bool& mustWait);
+    void WriteItem(bool& mustWait);
+    void CreateFolder();
+    void DeleteSourceFile();
+    void RemoveSourceFolder();
+    // Passes over items the user skipped; false once the cursor has stopped walking.
+    bool SkipMarked();
+    void WriterWait();
+    // 1 when the overwrite question was asked and answered.
+    int32_t AskOverwriteOnCreate();
+    void ApplyWriterAnswer(int32_t answer);
+    void WakeReaderWhenFreed() const;
+    void NotifyProgress() const;
+    void StopWith(const Marlin::Exception* failure) noexcept;
+
+    SluiceCopyThreadContext& context_;
+    CopyItemWriter& writer_;
+    bool readerEndedBefore_ = false;
+};
+
+}  // namespace Marlin::Sluice

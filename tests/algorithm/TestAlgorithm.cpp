@@ -1,0 +1,48 @@
+#include "TestAlgorithm.h"
+
+#include "CopyItemReader.h"
+#include "CopyItemWriter.h"
+
+using namespace Marlin::Sluice;
+
+namespace algotest {
+
+TestAlgorithm::TestAlgorithm(const SluiceOption& option, SluiceCoreEvent& event, AlgorithmHooks& hooks)
+    : SluiceCopyAlgorithmMultiThread(option, event), hooks_(hooks) {}
+
+TestAlgorithm::~TestAlgorithm() { hooks_.elevationNeeded.store(ElevationNeeded()); }
+
+SluiceCore::AlgorithmFactory TestAlgorithm::Factory(AlgorithmHooks& hooks) {
+    return [&hooks](const SluiceOption& option, SluiceCoreEvent& event) -> std::unique_ptr<ISluiceCopyAlgorithm> {
+        return std::make_unique<TestAlgorithm>(option, event, hooks);
+    };
+}
+
+Quay::KernelHandle TestAlgorithm::CreateCopyThread(ThreadBody body, void* argument) {
+    if (++attempts_ == hooks_.failThreadCreation) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return Quay::KernelHandle();
+    }
+    if (attempts_ == hooks_.lateThread) {
+        lateStarts_.push_back(std::make_unique<LateStart>(LateStart{body, argument, hooks_.lateByMs}));
+        body = &TestAlgorithm::StartLate;
+        argument = lateStarts_.back().get();
+    }
+    Quay::KernelHandle made = SluiceCopyAlgorithmMultiThread::CreateCopyThread(body, argument);
+    if (made) ++hooks_.threadsCreated;
+    return made;
+}
+
+unsigned __stdcall TestAlgorithm::StartLate(void* start) {
+    const LateStart& late = *static_cast<const LateStart*>(start);
+    // As a thread that the scheduler gets round to only after the other one has done its work.
+    Sleep(late.delayMs);
+    return late.body(late.argument);
+}
+
+void TestAlgorithm::PrepareCopyThreads(CopyItemReader& reader, CopyItemWriter& writer) {
+    if (hooks_.readerTransfer) reader.SetTransfer(hooks_.readerTransfer);
+    if (hooks_.writerTransfer) writer.SetTransfer(hooks_.writerTransfer);
+}
+
+}  // namespace algotest
