@@ -1,0 +1,3 @@
+#include "CUSBEnumerateData.h"
+
+CUSBEnumerateData::~CUSBEnumerateData() = default;

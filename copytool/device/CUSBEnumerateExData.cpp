@@ -1,0 +1,7 @@
+#include "CUSBEnumerateExData.h"
+
+namespace Marlin {
+
+CUSBEnumerateExData::~CUSBEnumerateExData() = default;
+
+}  // namespace Marlin

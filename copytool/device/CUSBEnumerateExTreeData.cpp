@@ -1,0 +1,7 @@
+#include "CUSBEnumerateExTreeData.h"
+
+namespace Marlin {
+
+CUSBEnumerateExTreeData::~CUSBEnumerateExTreeData() = default;
+
+}  // namespace Marlin

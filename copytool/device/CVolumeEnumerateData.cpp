@@ -1,0 +1,3 @@
+#include "CVolumeEnumerateData.h"
+
+CVolumeEnumerateData::~CVolumeEnumerateData() = default;

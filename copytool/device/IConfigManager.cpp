@@ -1,0 +1,7 @@
+#include "IConfigManager.h"
+
+namespace Marlin {
+
+IConfigManager::~IConfigManager() = default;
+
+}  // namespace Marlin

@@ -1,0 +1,7 @@
+#include "IDeviceInterfaces.h"
+
+namespace Marlin {
+
+IDeviceInterfaces::~IDeviceInterfaces() = default;
+
+}  // namespace Marlin

@@ -1,0 +1,7 @@
+#include "IDeviceIo.h"
+
+namespace Marlin {
+
+IDeviceIo::~IDeviceIo() = default;
+
+}  // namespace Marlin

@@ -1,0 +1,7 @@
+#include "IVolumeMountPoints.h"
+
+namespace Marlin {
+
+IVolumeMountPoints::~IVolumeMountPoints() = default;
+
+}  // namespace Marlin

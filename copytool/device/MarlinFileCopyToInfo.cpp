@@ -1,0 +1,7 @@
+#include "MarlinFileCopyToInfo.h"
+
+namespace Marlin::Sluice {
+
+MarlinFileCopyToInfo::~MarlinFileCopyToInfo() = default;
+
+}  // namespace Marlin::Sluice

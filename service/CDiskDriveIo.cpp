@@ -1,0 +1,12 @@
+#include "CDiskDriveIo.h"
+
+#include "CDiskDrive.h"
+
+CDiskDriveIo::~CDiskDriveIo() = default;
+
+std::unique_ptr<IDiskDrive> CDiskDriveIo::Open(const std::wstring& devicePath) {
+    Quay::FileHandle device(CreateFileW(devicePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!device) return nullptr;
+    return std::make_unique<CDiskDrive>(std::move(device));
+}

@@ -1,0 +1,14 @@
+// The real drives behind IDiskDriveIo.
+#pragma once
+
+#include "IDiskDriveIo.h"
+
+class CDiskDriveIo : public IDiskDriveIo {
+public:
+    CDiskDriveIo() = default;
+    ~CDiskDriveIo() override;
+
+    // GENERIC_READ with read and write sharing: the queries need no more, and a drive in
+    // use by others must still open.
+    std::unique_ptr<IDiskDrive> Open(const std::wstring& devicePath) override;
+};
