@@ -1,0 +1,9 @@
+#include "TestOsVersion.h"
+
+namespace optiontest {
+
+TestOsVersion::TestOsVersion(DWORD majorVersion, DWORD minorVersion) : COSVersion(majorVersion, minorVersion) {}
+
+TestOsVersion::~TestOsVersion() = default;
+
+}  // namespace optiontest
