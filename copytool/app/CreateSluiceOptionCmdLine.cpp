@@ -25,7 +25,7 @@ constexpr uint64_t kLargeFat32Volume = 0x800000000ull;  // 32 GiB
 constexpr uint64_t kSmallFatVolume = 0x80000000ull;     // 2 GiB
 
 // "X:\..." and "\\server\..." name the same place from any process; anything else
-// ("sub", "C:sub", "\\sub") depends on the current folder of the process that was given it.
+// ("sub", "C:sub", "\sub") depends on the current folder of the process that was given it.
 bool IsFullyQualified(const std::wstring& path) {
     if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) return true;
     return path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') && (path[1] == L'\\' || path[1] == L'/');
