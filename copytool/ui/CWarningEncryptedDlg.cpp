@@ -1,0 +1,73 @@
+#include "CWarningEncryptedDlg.h"
+
+#include <utility>
+
+#include "DialogIds.h"
+#include "DisplayText.h"
+#include "Paths.h"
+#include "QuantityText.h"
+#include "QuestionDialogParts.h"
+#include "SluiceExceptionEncrypted.h"
+#include "StringIds.h"
+
+using Marlin::KindWord;
+using Marlin::OperationWord;
+using Marlin::QuestionDialogParts::FileSize;
+using Marlin::QuestionDialogParts::IsFolder;
+using Marlin::QuestionDialogParts::Line;
+
+CWarningEncryptedDlg::CWarningEncryptedDlg(std::wstring path, const FILETIME& time, uint64_t size, bool isFile,
+                                           int32_t move)
+    : CDialog(IDD_WARNING_ENCRYPTED_DLG), path_(std::move(path)), time_(time), size_(size), isFile_(isFile),
+      move_(move) {}
+
+CWarningEncryptedDlg::CWarningEncryptedDlg(const Marlin::Sluice::SluiceExceptionEncrypted& question, int32_t move)
+    : CWarningEncryptedDlg(question.path,
+                           IsFolder(question.attributes) ? question.attributes.ftCreationTime
+                                                         : question.attributes.ftLastWriteTime,
+                           IsFolder(question.attributes) ? 0 : FileSize(question.attributes),
+                           !IsFolder(question.attributes), move) {}
+
+CWarningEncryptedDlg::~CWarningEncryptedDlg() = default;
+
+BOOL CWarningEncryptedDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    Marlin::QuestionDialogParts::SetWarningIcon(Hwnd(), IDC_WARNING_ICON);
+    SetItemText(IDC_ITEM_NAME, Marlin::GetFileNamePart(path_));
+    if (isFile_) {
+        SetItemText(IDC_ITEM_SIZE, Line(IDS_LINE_SIZE, Marlin::SizeText(size_)));
+        SetItemText(IDC_ITEM_TIME, Line(IDS_LINE_MODIFIED, Marlin::DateTimeText(time_)));
+    } else {
+        SetItemText(IDC_ITEM_TIME, Line(IDS_LINE_CREATED, Marlin::DateTimeText(time_)));
+    }
+    const std::wstring kind = KindWord(isFile_);
+    const std::wstring operation = OperationWord(move_ != 0);
+    SetItemText(IDC_QUESTION_TEXT, Line(IDS_ENCRYPTION_QUESTION, kind, operation));
+    SetItemText(IDC_QUESTION_DETAIL, Line(IDS_ENCRYPTION_EXPLANATION, kind, operation));
+    return TRUE;
+}
+
+BOOL CWarningEncryptedDlg::OnCommand(UINT id, UINT notifyCode, HWND control) {
+    if (notifyCode == BN_CLICKED) {
+        if (id == IDC_QUESTION_YES) {
+            Answer(ResultWithoutEncryption);
+            return TRUE;
+        }
+        if (id == IDC_QUESTION_SKIP) {
+            Answer(ResultSkip);
+            return TRUE;
+        }
+    }
+    return CDialog::OnCommand(id, notifyCode, control);
+}
+
+// No OK button: Enter presses the default button (yes) through the dialog manager.
+void CWarningEncryptedDlg::OnOK() {}
+
+void CWarningEncryptedDlg::OnCancel() { Answer(ResultCancel); }
+
+void CWarningEncryptedDlg::Answer(int32_t result) {
+    applyToAll_ = IsChecked(IDC_APPLY_TO_ALL) ? 1 : 0;
+    result_ = result;
+    EndDialog(IDOK);
+}
