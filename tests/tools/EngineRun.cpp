@@ -5,12 +5,16 @@
 //   quaysail-engine-run [-m] [-q] [--answer KIND=VALUE[,all]]... SOURCE... DEST
 //
 // KIND is retry, overwrite or encrypted; VALUE an answer number (1 retry, 2 skip,
-// 3 cancel, 4 without encryption, 5 overwrite or merge, 6 administrator). A question
-// without an answer given here is cancelled. -q prints only the summary line.
+// 3 cancel, 4 without encryption, 5 overwrite or merge, 6 administrator). Several answers
+// for one kind are given to its questions in turn, the last one to all that follow.
+// A question without an answer given here is cancelled. -q prints only the summary line.
 // Exit code 0 only when the job finished and no error was notified.
 #include <windows.h>
 #include <psapi.h>
+#include <fcntl.h>
+#include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <map>
@@ -80,7 +84,7 @@ std::string Describe(const Marlin::Exception* e) {
 
 class PrintingObserver : public DesignPatterns::IObserver {
 public:
-    PrintingObserver(std::map<std::string, Answer> answers, bool quiet)
+    PrintingObserver(std::map<std::string, std::vector<Answer>> answers, bool quiet)
         : answers_(std::move(answers)), quiet_(quiet) {}
 
     void Update(DesignPatterns::IObservable* observable) override {
@@ -148,15 +152,20 @@ private:
         else if (dynamic_cast<const SluiceExceptionOverwrite*>(e)) kind = "overwrite";
         else if (dynamic_cast<const SluiceExceptionEncrypted*>(e)) kind = "encrypted";
         Answer a;
-        if (auto it = answers_.find(kind); it != answers_.end()) a = it->second;
-        else a.value = SluiceCoreEvent::Cancel;
+        a.value = SluiceCoreEvent::Cancel;
+        if (auto it = answers_.find(kind); it != answers_.end() && !it->second.empty()) {
+            size_t& next = asked_[kind];
+            a = it->second[std::min(next, it->second.size() - 1)];
+            ++next;
+        }
         event.answer = a.value;
         event.applyToAll = a.all ? 1 : 0;
         Line("2003 question " + kind + " " + Describe(e) + " -> answer=" + std::to_string(a.value) +
              (a.all ? " all" : ""));
     }
 
-    std::map<std::string, Answer> answers_;
+    std::map<std::string, std::vector<Answer>> answers_;
+    std::map<std::string, size_t> asked_;
     bool quiet_;
     bool finished_ = false;
     int errors_ = 0;
@@ -195,8 +204,10 @@ SluiceOption MakeOption(const std::vector<std::wstring>& sources, const std::wst
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Lines end in LF alone: the output is read by scripts on the Linux side.
+    _setmode(_fileno(stdout), _O_BINARY);
     bool move = false, quiet = false;
-    std::map<std::string, Answer> answers;
+    std::map<std::string, std::vector<Answer>> answers;
     std::vector<std::wstring> paths;
     for (int i = 1; i < argc; ++i) {
         std::wstring a = argv[i];
@@ -215,7 +226,7 @@ int wmain(int argc, wchar_t** argv) {
                 value = value.substr(0, comma);
             }
             ans.value = std::atoi(value.c_str());
-            answers[spec.substr(0, eq)] = ans;
+            answers[spec.substr(0, eq)].push_back(ans);
         } else {
             paths.push_back(a);
         }
