@@ -1,0 +1,106 @@
+#include "CMarlinFileCopyApp.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <clocale>
+
+#include "CMarlinFileCopyDlg.h"
+#include "MarlinFileCopyCommandLineInfo.h"
+#include "Paths.h"
+#include "ShellFunctions.h"
+
+namespace Marlin {
+
+CMarlinFileCopyApp::CMarlinFileCopyApp() = default;
+
+// m_notice frees a library still held, m_core waits for an engine thread still running.
+CMarlinFileCopyApp::~CMarlinFileCopyApp() = default;
+
+BOOL CMarlinFileCopyApp::InitInstance() {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_WIN95_CLASSES;  // the progress bar among them
+    ::InitCommonControlsEx(&controls);
+
+    CWinApp::InitInstance();
+    EnableControlContainer();
+
+    // The size texts print their decimals in the user's own format.
+    ::_wsetlocale(LC_ALL, L"");
+
+    const HRESULT com = ::CoInitialize(nullptr);
+
+    // Display names need SHCreateItemFromParsingName, which older systems lack.
+    ResolveShellFunctions();
+
+    // The notice library is optional: without it the notice calls find no functions.
+    std::wstring folder = GetModuleFolder();
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    m_notice.SetPath(folder + kNoticeLibraryName);
+    if (!m_notice.Handle()) m_notice.Load();
+
+    MarlinFileCopyCommandLineInfo commandLine;
+    ParseCommandLine(commandLine);
+
+    // The system must not go to sleep under a running copy.
+    ::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+
+    try {
+        switch (commandLine.m_nRunMode) {
+        case MarlinFileCopyCommandLineInfo::ShellHandOff:
+            RunShellHandOff(commandLine.m_strPipeName);
+            break;
+        case MarlinFileCopyCommandLineInfo::ElevatedClient:
+            RunElevatedClient(commandLine.m_strPipeName);
+            break;
+        default:
+            RunJob(commandLine.m_sources, commandLine.m_strDestination, commandLine.m_bMove);
+            break;
+        }
+    } catch (...) {
+        // Nothing is reported from here: the dialog has shown what the user needs to know,
+        // and the preparations below must be undone whatever happened.
+    }
+
+    m_notice.Free();
+    ::SetThreadExecutionState(ES_CONTINUOUS);
+    if (SUCCEEDED(com)) ::CoUninitialize();
+    return FALSE;
+}
+
+void CMarlinFileCopyApp::RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination,
+                                int32_t move) {
+    // NOTICE START: construct the MarlinFileCopyBeaconry wrapper here and call its
+    // NotifyStart(sources, destination, move). It comes before the job is checked, so a
+    // job without sources is reported too.
+
+    if (!sources.empty() && !destination.empty()) {
+        CMarlinFileCopyDlg dialog;
+        if (dialog.CreateSluiceOption(sources, destination, move) == 1) {
+            m_pMainWnd = &dialog;
+            dialog.DoModal();
+            m_pMainWnd = nullptr;
+        }
+    }  // the dialog goes here, before the notice's end call
+
+    // NOTICE END: call the wrapper's NotifyEnd() here, then let the wrapper go; its
+    // destructor would make the end call too, so it reaches the library at most once.
+}
+
+void CMarlinFileCopyApp::RunShellHandOff(const std::wstring& /*pipeName*/) {
+    // SHELL HAND-OFF: the pipe client that receives the sources, the destination and the
+    // move flag from the shell extension goes here. Once it has closed the pipe it runs
+    // RunJob with what it received; the command line's own job is not used. Until then
+    // the run ends quietly, as it does for a pipe that cannot be opened.
+}
+
+void CMarlinFileCopyApp::RunElevatedClient(const std::wstring& /*pipeName*/) {
+    // ELEVATED CLIENT: the client that receives the option from the normal instance,
+    // fills m_core with it, sets the relaying observer and the pipe, starts the engine
+    // and waits for its thread goes here. No notice and no window in this mode. Until
+    // then the run ends quietly, as it does for a pipe that cannot be opened.
+}
+
+}  // namespace Marlin

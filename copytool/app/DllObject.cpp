@@ -1,0 +1,21 @@
+#include "DllObject.h"
+
+namespace Marlin {
+
+DllObject::DllObject() = default;
+
+DllObject::~DllObject() = default;  // the module owner frees what is still held
+
+bool DllObject::Load() {
+    if (!module_ && !path_.empty()) module_.reset(::LoadLibraryW(path_.c_str()));
+    return module_.valid();
+}
+
+bool DllObject::Free() {
+    if (!module_) return true;
+    if (!::FreeLibrary(module_.get())) return false;
+    module_.release();
+    return true;
+}
+
+}  // namespace Marlin

@@ -1,0 +1,14 @@
+// The program entry of the copy tool: the framework runs the one application object.
+#include <windows.h>
+
+#include "CMarlinFileCopyApp.h"
+
+namespace {
+
+Marlin::CMarlinFileCopyApp theApp;
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    return CWinApp::Main(instance, showCommand);
+}

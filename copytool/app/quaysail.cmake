@@ -1,0 +1,44 @@
+# The copy tool's program: the framework's application and command-line classes, the
+# start-up of the copy tool, and the executable Quaysail.exe with its resources.
+if(NOT WIN32)
+  return()
+endif()
+
+# This folder's helper library takes every source here; the program's own files are not
+# helpers and link the dialog and the engine, so they leave it.
+get_target_property(apputil_all_sources quaysail_apputil SOURCES)
+list(FILTER apputil_all_sources EXCLUDE REGEX "/(CWinApp|CCommandLineInfo|DllObject|QuaysailMain)\\.cpp$")
+set_property(TARGET quaysail_apputil PROPERTY SOURCES ${apputil_all_sources})
+
+add_library(quaysail_appframework STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/CWinApp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CCommandLineInfo.cpp)
+target_include_directories(quaysail_appframework PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(quaysail_appframework PUBLIC shell32 user32 kernel32)
+
+add_library(quaysail_startup STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/DllObject.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MarlinFileCopyCommandLineInfo.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CMarlinFileCopyApp.cpp)
+target_include_directories(quaysail_startup PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(quaysail_startup PUBLIC quaysail_appframework quaysail_progressdialog quaysail_engine
+                      quaysail_apputil quay_common ole32 comctl32)
+
+# The program's resource script, and what a target that compiles it needs: the folders
+# its includes and files are found in, and the files it reads (the resource compiler
+# reports no dependencies of its own). Test programs that open the dialogs use it too.
+set(QUAYSAIL_PROGRAM_RC ${CMAKE_CURRENT_LIST_DIR}/../Quaysail.rc CACHE INTERNAL "the copy tool's resource script")
+function(quaysail_program_resources target)
+  set(copytool ${CMAKE_SOURCE_DIR}/copytool)
+  target_include_directories(${target} PRIVATE ${copytool} ${copytool}/ui)
+  set_property(SOURCE ${QUAYSAIL_PROGRAM_RC} APPEND PROPERTY OBJECT_DEPENDS
+    ${copytool}/Quaysail.manifest ${copytool}/ui/res/Quaysail.ico ${copytool}/ui/res/ProgressBanner.bmp
+    ${copytool}/ui/ProgressDialog.rc ${copytool}/ui/ProgressDialogIds.h ${copytool}/ui/Dialogs.rc
+    ${copytool}/ui/DialogIds.h ${copytool}/ui/Strings.rc ${copytool}/ui/StringIds.h)
+endfunction()
+
+add_executable(Quaysail WIN32 ${CMAKE_CURRENT_LIST_DIR}/QuaysailMain.cpp ${QUAYSAIL_PROGRAM_RC})
+target_link_libraries(Quaysail PRIVATE quaysail_startup)
+target_link_options(Quaysail PRIVATE -municode)
+set_target_properties(Quaysail PROPERTIES OUTPUT_NAME Quaysail)
+quaysail_program_resources(Quaysail)

@@ -1,0 +1,11 @@
+#include "ScreenDC.h"
+
+namespace Marlin {
+
+ScreenDC::ScreenDC() : dc_(::GetDC(nullptr)) {}
+
+ScreenDC::~ScreenDC() {
+    if (dc_) ::ReleaseDC(nullptr, dc_);
+}
+
+}  // namespace Marlin
