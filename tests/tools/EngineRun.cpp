@@ -216,17 +216,17 @@ int wmain(int argc, wchar_t** argv) {
         } else if (a == L"-q") {
             quiet = true;
         } else if (a == L"--answer" && i + 1 < argc) {
-            std::string spec = Utf8(argv[++i]);
-            size_t eq = spec.find('=');
+            std::string given = Utf8(argv[++i]);
+            size_t eq = given.find('=');
             if (eq == std::string::npos) return Usage();
             Answer ans;
-            std::string value = spec.substr(eq + 1);
+            std::string value = given.substr(eq + 1);
             if (size_t comma = value.find(','); comma != std::string::npos) {
                 ans.all = value.substr(comma + 1) == "all";
                 value = value.substr(0, comma);
             }
             ans.value = std::atoi(value.c_str());
-            answers[spec.substr(0, eq)].push_back(ans);
+            answers[given.substr(0, eq)].push_back(ans);
         } else {
             paths.push_back(a);
         }
