@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ git python3
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 mingw-w64-tools
-  wine64 libwine-dev
+  wine wine64 libwine-dev
   xvfb xauth x11-apps imagemagick fonts-ipafont-gothic
   locales
 )
