@@ -1,9 +1,18 @@
 #include "BufferManager.h"
 
-#include <algorithm>
+#include <iterator>
 #include <limits>
+#include <utility>
 
 namespace Marlin::Sluice {
+
+namespace {
+
+// Spare map entries kept at most; a pool rarely has more blocks freed between two
+// allocations.
+constexpr size_t kSpareEntries = 64;
+
+}  // namespace
 
 BufferManager::~BufferManager() = default;
 
@@ -18,11 +27,15 @@ bool BufferManager::Initialize(void* base, uint64_t poolSize, uint32_t alignment
     base_ = static_cast<unsigned char*>(base);
     poolSize_ = poolSize;
     alignment_ = alignment;
+    if (poolSize != 0) gaps_.emplace(0, poolSize);
+    spare_.reserve(kSpareEntries);
     return true;
 }
 
 void BufferManager::Reset() {
     blocks_.clear();
+    gaps_.clear();
+    spare_.clear();
     usedSize_.store(0, std::memory_order_relaxed);
     base_ = nullptr;
     poolSize_ = 0;
@@ -50,19 +63,34 @@ void* BufferManager::Allocate(uint64_t requested, BufferSpan& span) {
     uint64_t rounded = 0;
     if (!RoundUp(requested == 0 ? 1 : requested, alignment_, rounded) || rounded > poolSize_) return nullptr;
 
-    // Offsets rather than addresses: candidate never exceeds poolSize_, and every test
-    // below is a subtraction that cannot wrap, whatever the pool size.
-    uint64_t candidate = 0;
-    auto it = blocks_.begin();
-    for (; it != blocks_.end(); ++it) {
-        if (it->offset - candidate >= rounded) break;  // the gap before this block fits
-        candidate = it->offset + it->length;
-    }
-    if (it == blocks_.end() && poolSize_ - candidate < rounded) return nullptr;
+    // The gap with the lowest address that fits: where a walk over the blocks in address
+    // order would stop.
+    auto gap = gaps_.begin();
+    while (gap != gaps_.end() && gap->second < rounded) ++gap;
+    if (gap == gaps_.end()) return nullptr;
 
-    blocks_.insert(it, Block{candidate, rounded});
+    const uint64_t offset = gap->first;
+    if (gap->second == rounded) {
+        // The gap is used up; its map entry becomes the block's.
+        blocks_.insert(gaps_.extract(gap));
+    } else {
+        const auto next = std::next(gap);
+        auto rest = gaps_.extract(gap);
+        rest.key() += rounded;
+        rest.mapped() -= rounded;
+        gaps_.insert(next, std::move(rest));
+        if (spare_.empty()) {
+            blocks_.emplace(offset, rounded);
+        } else {
+            auto entry = std::move(spare_.back());
+            spare_.pop_back();
+            entry.key() = offset;
+            entry.mapped() = rounded;
+            blocks_.insert(std::move(entry));
+        }
+    }
     usedSize_.store(GetUsedSize() + rounded, std::memory_order_relaxed);
-    span.address = base_ + candidate;
+    span.address = base_ + offset;
     span.length = requested;
     return span.address;
 }
@@ -73,12 +101,39 @@ bool BufferManager::Free(const BufferSpan& span) {
     if (base_ == nullptr || address < start || address - start >= poolSize_) return false;
     const uint64_t offset = address - start;
 
-    auto it = std::lower_bound(blocks_.begin(), blocks_.end(), offset,
-                               [](const Block& b, uint64_t o) { return b.offset < o; });
-    if (it == blocks_.end() || it->offset != offset) return false;
-    usedSize_.store(GetUsedSize() - it->length, std::memory_order_relaxed);
-    blocks_.erase(it);
+    const auto block = blocks_.find(offset);
+    if (block == blocks_.end()) return false;
+    const uint64_t length = block->second;
+    usedSize_.store(GetUsedSize() - length, std::memory_order_relaxed);
+    auto freed = blocks_.extract(block);
+
+    // The freed range joins the gaps that touch it, so that gaps never lie side by side.
+    const auto next = gaps_.lower_bound(offset);
+    const auto previous = next == gaps_.begin() ? gaps_.end() : std::prev(next);
+    const bool joinsPrevious = previous != gaps_.end() && previous->first + previous->second == offset;
+    const bool joinsNext = next != gaps_.end() && offset + length == next->first;
+    if (joinsPrevious && joinsNext) {
+        previous->second += length + next->second;
+        Keep(gaps_.extract(next));
+        Keep(std::move(freed));
+    } else if (joinsPrevious) {
+        previous->second += length;
+        Keep(std::move(freed));
+    } else if (joinsNext) {
+        const auto after = std::next(next);
+        auto merged = gaps_.extract(next);
+        merged.key() = offset;
+        merged.mapped() += length;
+        gaps_.insert(after, std::move(merged));
+        Keep(std::move(freed));
+    } else {
+        gaps_.insert(next, std::move(freed));
+    }
     return true;
+}
+
+void BufferManager::Keep(Ranges::node_type entry) {
+    if (spare_.size() < kSpareEntries) spare_.push_back(std::move(entry));
 }
 
 }  // namespace Marlin::Sluice

@@ -3,8 +3,15 @@
 //
 // Every block is rounded up to a multiple of the alignment and placed at an offset from
 // the base that is a multiple of it, so with a suitably aligned base every buffer suits
-// unbuffered I/O. Free space is simply the gaps between live blocks, so two freed
-// neighbours form one larger gap without any merging step.
+// unbuffered I/O.
+//
+// The live blocks and the free gaps between them are kept in two ordered maps, the gaps
+// merged with their free neighbours as blocks go. First fit by address is the first gap
+// that is large enough, and the reader and the writer use the pool as a ring (the reader
+// allocates behind the newest block, the writer frees the oldest), which leaves one or
+// two gaps however many blocks are live: an allocation looks at those few gaps and a free
+// finds its block in logarithmic time, where a walk over the live blocks, with thousands
+// of small files queued at once, would cost a pass over all of them per buffer.
 //
 // Not thread-safe, except that GetUsedSize and GetFreeSize may be read from another
 // thread while one thread allocates or frees: they are hints for waking a peer thread.
@@ -13,6 +20,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "BufferSpan.h"
@@ -55,16 +63,22 @@ public:
     static bool RoundUp(uint64_t size, uint32_t alignment, uint64_t& rounded);
 
 private:
-    struct Block {
-        uint64_t offset;  // from base
-        uint64_t length;  // rounded
-    };
+    // Offset from the base to length; for blocks the rounded length.
+    using Ranges = std::map<uint64_t, uint64_t>;
+
+    // Keeps a map entry that is no longer needed for a later block, or lets it go.
+    void Keep(Ranges::node_type entry);
 
     unsigned char* base_ = nullptr;
     uint64_t poolSize_ = 0;
     uint32_t alignment_ = 0;
     std::atomic<uint64_t> usedSize_{0};
-    std::vector<Block> blocks_;  // sorted by offset, never overlapping
+    Ranges blocks_;  // live allocations, never overlapping
+    Ranges gaps_;    // the rest of the pool; no two of them touch
+    // Map entries that merging gaps left over, kept for the next blocks: in the ring that
+    // the copy makes of the pool, allocating and freeing then reach the heap only rarely,
+    // which matters because both run under the lock the reader and the writer share.
+    std::vector<Ranges::node_type> spare_;
 };
 
 }  // namespace Marlin::Sluice

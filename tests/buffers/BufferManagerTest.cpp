@@ -1,5 +1,6 @@
 // The first-fit allocator on its own: rounding, placement by address, full pool, and
 // requests and frees that must not corrupt the block list.
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -246,4 +247,96 @@ TEST_CASE("Initialize starts over and Reset leaves nothing to allocate") {
     unsigned char byte = 0;
     CHECK(!other.Initialize(&byte, std::numeric_limits<uint64_t>::max(), Unit));
     CHECK_EQ(other.GetPoolSize(), 0u);
+}
+
+namespace {
+
+// First fit as a walk over the live blocks in address order: where each request must go.
+struct ReferenceFirstFit {
+    struct Block {
+        uint64_t offset, length;
+    };
+    uint64_t poolSize;
+    uint32_t alignment;
+    std::vector<Block> blocks;  // by offset
+
+    int64_t Take(uint64_t bytes) {
+        uint64_t rounded = bytes == 0 ? 1 : bytes;
+        if (alignment != 0) rounded = (rounded + alignment - 1) / alignment * alignment;
+        if (rounded > poolSize) return -1;
+        uint64_t candidate = 0;
+        size_t at = 0;
+        for (; at < blocks.size(); ++at) {
+            if (blocks[at].offset - candidate >= rounded) break;
+            candidate = blocks[at].offset + blocks[at].length;
+        }
+        if (at == blocks.size() && poolSize - candidate < rounded) return -1;
+        blocks.insert(blocks.begin() + static_cast<std::ptrdiff_t>(at), Block{candidate, rounded});
+        return static_cast<int64_t>(candidate);
+    }
+    void Give(uint64_t offset) {
+        for (size_t i = 0; i < blocks.size(); ++i)
+            if (blocks[i].offset == offset) {
+                blocks.erase(blocks.begin() + static_cast<std::ptrdiff_t>(i));
+                return;
+            }
+    }
+    uint64_t Used() const {
+        uint64_t sum = 0;
+        for (const Block& b : blocks) sum += b.length;
+        return sum;
+    }
+};
+
+}  // namespace
+
+TEST_CASE("long runs of requests and frees in ring, random and mixed order place every block where a walk would") {
+    struct Row {
+        const char* name;
+        uint64_t poolSize;
+        uint32_t alignment;
+        int ringPercent;  // share of frees that take the oldest live block
+    };
+    const Row rows[] = {
+        {"ring, alignment 4096", 1 * MiB, 4096, 100},
+        {"mostly ring, alignment 512", 1 * MiB, 512, 80},
+        {"random frees, alignment 4096", 1 * MiB, 4096, 0},
+        {"random frees, no alignment", 64 * KiB, 0, 0},
+        {"mixed, no alignment", 64 * KiB, 0, 50},
+    };
+    for (const Row& row : rows) {
+        CONTEXT(row.name);
+        Pool pool(row.poolSize, row.alignment);
+        ReferenceFirstFit reference{row.poolSize, row.alignment, {}};
+        std::vector<uint64_t> live;  // offsets in allocation order
+        uint32_t state = 99;
+        auto next = [&state] {
+            state = state * 1664525u + 1013904223u;
+            return state >> 8;
+        };
+        for (int step = 0; step < 20000; ++step) {
+            const bool take = live.empty() || next() % 100 < 55;
+            if (take) {
+                // Mostly small requests, now and then a large one, as headers, small files and chunks.
+                const uint32_t kind = next() % 10;
+                const uint64_t bytes = kind < 5 ? next() % 600 : kind < 9 ? next() % 20000 : next() % (row.poolSize / 3);
+                const int64_t expected = reference.Take(bytes);
+                const int64_t got = pool.Take(bytes);
+                REQUIRE_EQ(got, expected);
+                if (got >= 0) live.push_back(static_cast<uint64_t>(got));
+            } else {
+                const size_t index = static_cast<int>(next() % 100) < row.ringPercent ? 0 : next() % live.size();
+                const uint64_t offset = live[index];
+                live.erase(live.begin() + static_cast<std::ptrdiff_t>(index));
+                reference.Give(offset);
+                REQUIRE(pool.GiveBackAt(offset));
+            }
+            REQUIRE_EQ(pool.manager.GetUsedSize(), reference.Used());
+            REQUIRE_EQ(pool.manager.GetBlockCount(), reference.blocks.size());
+        }
+        for (uint64_t offset : live) REQUIRE(pool.GiveBackAt(offset));
+        CHECK_EQ(pool.manager.GetUsedSize(), 0u);
+        // Everything merged back into one gap: the whole pool fits again.
+        CHECK_EQ(pool.Take(row.poolSize), 0);
+    }
 }
