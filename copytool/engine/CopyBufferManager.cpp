@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace Marlin::Sluice {
 
@@ -53,6 +54,7 @@ void* CopyBufferManager::Allocate(uint64_t requestedSize, BufferSpan& span) {
 void CopyBufferManager::Free(const BufferSpan& span) { buffers_.Free(span); }
 
 void CopyBufferManager::PushBack(const FileBufferQueueData& record) { queue_.push_back(record); }
+void CopyBufferManager::PushBack(FileBufferQueueData&& record) { queue_.push_back(std::move(record)); }
 
 int32_t CopyBufferManager::PopFront(FileBufferQueueData& record) {
     if (queue_.empty()) return 0;
@@ -62,6 +64,7 @@ int32_t CopyBufferManager::PopFront(FileBufferQueueData& record) {
 }
 
 void CopyBufferManager::PushFront(const FileBufferQueueData& record) { queue_.push_front(record); }
+void CopyBufferManager::PushFront(FileBufferQueueData&& record) { queue_.push_front(std::move(record)); }
 
 void CopyBufferManager::RemoveFileBuffers(const std::wstring& path) {
     // stable_partition keeps the order of the records that stay; their buffers are only

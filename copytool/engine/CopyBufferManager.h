@@ -30,8 +30,12 @@ public:
     void* Allocate(uint64_t requestedSize, BufferSpan& span) override;
     void Free(const BufferSpan& span) override;
     void PushBack(const FileBufferQueueData& record) override;
+    // The same, taking over a copy made beforehand (the locking wrapper copies the path
+    // before it takes its lock).
+    void PushBack(FileBufferQueueData&& record);
     int32_t PopFront(FileBufferQueueData& record) override;
     void PushFront(const FileBufferQueueData& record) override;
+    void PushFront(FileBufferQueueData&& record);
     void RemoveFileBuffers(const std::wstring& path) override;
     uint32_t GetAlignment() const override;
     uint64_t GetPoolSize() const override;
