@@ -4,11 +4,10 @@ namespace Marlin::Sluice {
 
 namespace {
 
-OVERLAPPED At(uint64_t offset) {
-    OVERLAPPED position{};
-    position.Offset = static_cast<DWORD>(offset);
-    position.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    return position;
+BOOL MoveTo(HANDLE file, uint64_t offset) {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    return ::SetFilePointerEx(file, position, nullptr, FILE_BEGIN);
 }
 
 }  // namespace
@@ -16,15 +15,21 @@ OVERLAPPED At(uint64_t offset) {
 CopyItemTransfer::~CopyItemTransfer() = default;
 
 BOOL CopyItemTransfer::Read(HANDLE file, uint64_t offset, void* buffer, DWORD size, DWORD& transferred) {
-    OVERLAPPED position = At(offset);
     transferred = 0;
-    return ::ReadFile(file, buffer, size, &transferred, &position);
+    if (!MoveTo(file, offset) || !::ReadFile(file, buffer, size, &transferred, nullptr)) return FALSE;
+    // A synchronous read without an offset of its own reports the end of the file as
+    // success with nothing read; a request that names its offset fails there instead.
+    if (transferred == 0 && size != 0) {
+        ::SetLastError(ERROR_HANDLE_EOF);
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CopyItemTransfer::Write(HANDLE file, uint64_t offset, const void* buffer, DWORD size, DWORD& transferred) {
-    OVERLAPPED position = At(offset);
     transferred = 0;
-    return ::WriteFile(file, buffer, size, &transferred, &position);
+    if (!MoveTo(file, offset)) return FALSE;
+    return ::WriteFile(file, buffer, size, &transferred, nullptr);
 }
 
 CopyItemTransfer& CopyItemTransfer::System() {

@@ -196,6 +196,11 @@ Quay::FileHandle CopyItemWriter::CreateDestination(const std::wstring& destinati
     const std::wstring longPath = ToLongPath(destination);
     Quay::FileHandle file(CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, disposition, flags, nullptr));
     if (!file || size == 0) return file;
+    // A file that a single write request covers gets its whole size from that write in
+    // one step: there is no fragmentation and no repeated extension to spare it, and
+    // sizing it first would only cost another call (on Wine a round trip to the server,
+    // a good part of what copying a small file takes).
+    if (alignedSize <= writeChunkSize_) return file;
 
     if (setFileInformationByHandle_) {
         // Reserving the clusters is the better way; where the file system refuses it, a

@@ -1,7 +1,8 @@
 // Turns the records that CopyItemReader queued for one source back into the destination
-// file: Open takes the header record and creates the destination, already sized; each
-// WriteNext writes one data record; Finish trims the padding of an unbuffered last write
-// and gives the file the source's last-write time. Lives on the writer thread.
+// file: Open takes the header record and creates the destination, already sized when
+// more than one write request will fill it; each WriteNext writes one data record; Finish
+// trims the padding of an unbuffered last write and gives the file the source's last-write
+// time. Lives on the writer thread.
 //
 // A record that is not yet queued is not an error: Open and WriteNext then report
 // mustWait and leave the queue as they found it. Platform failures throw
@@ -59,8 +60,9 @@ public:
     void SetTransfer(CopyItemTransfer* transfer);
 
 protected:
-    // Creates the file and sizes it before the first write. Returns an invalid handle with
-    // the failing call's error as the last error; a file it could not size is deleted again.
+    // Creates the file and, when it takes more than one write request, sizes it before the
+    // first write. Returns an invalid handle with the failing call's error as the last
+    // error; a file it could not size is deleted again.
     virtual Quay::FileHandle CreateDestination(const std::wstring& destination, DWORD disposition, DWORD flags,
                                                uint64_t size, uint64_t alignedSize);
     // Takes the record at bytes written from the front of the queue; false when it is not there.

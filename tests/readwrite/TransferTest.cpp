@@ -11,6 +11,7 @@
 #include "TestFiles.h"
 #include "TestHarness.h"
 #include "TestPool.h"
+#include "WriterWithoutSetFileInformation.h"
 
 namespace {
 
@@ -140,4 +141,58 @@ TEST_CASE("the writer takes only the record it needs next; any other front recor
     readerA.Abort();
     readerB.Abort();
     CHECK_EQ(pool->GetUsedSize(), 0u);
+}
+
+TEST_CASE("a destination is sized before its first write only when one write request cannot fill it") {
+    using Marlin::Sluice::CopyItemReader;
+    using Marlin::Sluice::CopyItemWriter;
+    struct Row {
+        const char* name;
+        uint64_t size;
+        uint32_t alignment;
+        uint64_t writeChunk;
+        bool withoutSetFileInformation;
+        uint64_t sizeAfterOpen;
+    };
+    const Row rows[] = {
+        {"5000 bytes in one request", 5000, 4096, 64 * 1024, false, 0},
+        {"exactly one request", 64 * 1024, 0, 64 * 1024, false, 0},
+        {"one byte more than a request", 64 * 1024 + 1, 0, 64 * 1024, false, 64 * 1024 + 1},
+        {"padded beyond one request", 64 * 1024 - 1, 4096, 60 * 1024, false, 64 * 1024 - 1},
+        {"two requests, sized through the file pointer", 100000, 0, 64 * 1024, true, 100000},
+        {"one request, without SetFileInformationByHandle", 5000, 0, 64 * 1024, true, 0},
+    };
+    quaytest::TempDir source('C'), target('D');
+    for (const Row& row : rows) {
+        CONTEXT(row.name);
+        const std::wstring from = source / L"f.bin", to = target / L"f.bin";
+        const std::string bytes = quaytest::PatternBytes(row.size, 12);
+        quaytest::WriteBytes(from, bytes);
+        TestPool pool(4 * MiB, row.alignment);
+        CopyItemReader reader;
+        CopyItemWriter plainWriter;
+        WriterWithoutSetFileInformation oldSystemWriter;
+        CopyItemWriter& writer = row.withoutSetFileInformation ? oldSystemWriter : plainWriter;
+        reader.Initialize(pool.get(), 16 * MiB);
+        writer.Initialize(pool.get(), row.writeChunk, AllOnes);
+        bool mustWait = false, queued = false;
+        reader.Open(from, from, false, mustWait);
+        REQUIRE(!mustWait);
+        reader.ReadNext(queued, mustWait);
+        REQUIRE(queued);
+        writer.Open(to, from, false, mustWait);
+        REQUIRE(!mustWait);
+        CHECK_EQ(FileSize(to), row.sizeAfterOpen);
+        while (writer.GetBytesWritten() < writer.GetFileSize()) {
+            uint64_t n = 0;
+            writer.WriteNext(n, mustWait);
+            REQUIRE(!mustWait);
+        }
+        writer.Finish();
+        writer.Close();
+        reader.Close();
+        CHECK_EQ(FileSize(to), row.size);
+        CHECK(quaytest::ReadBytes(to) == bytes);
+        quaytest::RemoveTree(to);
+    }
 }
