@@ -75,7 +75,7 @@ void CopyItemReader::Open(const std::wstring& path, const std::wstring& headerPa
 
     // Filled on the stack: with alignment 0 a pool buffer may sit at any byte address.
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file.get(), &info)) fail(GetLastError());
+    if (!information_.Query(file.get(), path, info)) fail(GetLastError());
 
     if (checkEncryption && (info.dwFileAttributes & FILE_ATTRIBUTE_ENCRYPTED)) {
         WIN32_FILE_ATTRIBUTE_DATA attributes{};

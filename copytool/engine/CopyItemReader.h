@@ -18,6 +18,7 @@
 
 #include "BufferSpan.h"
 #include "FileHandle.h"
+#include "FileInformationQuery.h"
 #include "ICopyBufferManager.h"
 
 namespace Marlin::Sluice {
@@ -79,6 +80,8 @@ private:
     uint64_t fileSize_ = 0;
     uint64_t bytesRead_ = 0;
     CopyItemTransfer* transfer_;
+    // The header's file information; remembers volume serial numbers for the whole run.
+    FileInformationQuery information_;
 };
 
 }  // namespace Marlin::Sluice

@@ -3,6 +3,7 @@
 if(WIN32)
   add_library(quaysail_readwrite STATIC
     ${CMAKE_CURRENT_LIST_DIR}/CopyItemTransfer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FileInformationQuery.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CopyItemReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CopyItemWriter.cpp)
   target_include_directories(quaysail_readwrite PUBLIC ${CMAKE_CURRENT_LIST_DIR})
