@@ -198,6 +198,11 @@ void SluiceCopyAlgorithmMultiThread::RunThreads() {
 
     context.readerThread.store(readerThread_.get());
     context.writerThread.store(writerThread_.get());
+    // This thread watches the cancel event for the copy threads while it waits for them
+    // (SluiceCopyThreadContext::CheckCancel). A cancel given before they run is taken
+    // over at once, so that their very first check sees it.
+    context.WatchCancel();
+    if (::WaitForSingleObject(cancelEvent_.get(), 0) == WAIT_OBJECT_0) context.SignalCancel();
     const HANDLE both[] = {readerThread_.get(), writerThread_.get()};
     bool resumeFailed = false;
     if (::ResumeThread(readerThread_.get()) == static_cast<DWORD>(-1)) {
@@ -217,20 +222,50 @@ void SluiceCopyAlgorithmMultiThread::RunThreads() {
         resumeFailed = true;
     }
 
-    if (!resumeFailed) {
-        const DWORD first = ::WaitForMultipleObjects(2, both, FALSE, INFINITE);
-        // A thread that stopped on an error takes the other one down with it.
-        const SluiceStatusItemInfo* ended = first == WAIT_OBJECT_0       ? &status_.readCursor
-                                            : first == WAIT_OBJECT_0 + 1 ? &status_.writeCursor
-                                                                         : nullptr;
-        if (!ended || ended->State() == SluiceStatusItemInfo::Stopped) context.SignalCancel();
-    }
+    if (!resumeFailed) WatchThreads(context, both);
     // Both, whatever the states say: a thread that has not even begun its walk is still
     // running, and everything it uses is destroyed once this returns.
     WaitUntilEnded(both[0]);
     WaitUntilEnded(both[1]);
     elevationNeeded_ = context.elevationNeeded.load();
     if (resumeFailed) throw SluiceException(SluiceException::SetupFailed);
+}
+
+void SluiceCopyAlgorithmMultiThread::WatchThreads(SluiceCopyThreadContext& context, const HANDLE (&threads)[2]) {
+    const SluiceStatusItemInfo* const cursors[] = {&status_.readCursor, &status_.writeCursor};
+    bool running[] = {true, true};
+    bool watching = true;  // until the cancel has been seen once: from then on it stays signalled
+    bool firstEnded = true;
+    while (running[0] || running[1]) {
+        HANDLE waits[3];
+        int which[3];
+        DWORD count = 0;
+        for (int i = 0; i < 2; ++i) {
+            if (!running[i]) continue;
+            waits[count] = threads[i];
+            which[count++] = i;
+        }
+        if (watching) {
+            waits[count] = cancelEvent_.get();
+            which[count++] = 2;
+        }
+        const DWORD result = ::WaitForMultipleObjects(count, waits, FALSE, INFINITE);
+        if (result >= WAIT_OBJECT_0 + count) {
+            // No telling what either thread does: stop both (the caller still waits for them).
+            context.SignalCancel();
+            return;
+        }
+        const int what = which[result - WAIT_OBJECT_0];
+        if (what == 2) {
+            context.SignalCancel();  // the wait took the auto-reset signal; it goes back at once
+            watching = false;
+            continue;
+        }
+        running[what] = false;
+        // A thread that stopped on an error takes the other one down with it.
+        if (firstEnded && cursors[what]->State() == SluiceStatusItemInfo::Stopped) context.SignalCancel();
+        firstEnded = false;
+    }
 }
 
 Quay::KernelHandle SluiceCopyAlgorithmMultiThread::CreateCopyThread(ThreadBody body, void* argument) {

@@ -27,6 +27,7 @@ namespace Marlin::Sluice {
 class CopyBufferManagerSemaphoreLock;
 class CopyItemReader;
 class CopyItemWriter;
+class SluiceCopyThreadContext;
 class SluiceCoreEvent;
 
 class SluiceCopyAlgorithmMultiThread : public ISluiceCopyAlgorithm {
@@ -61,6 +62,9 @@ private:
     void Enumerate();
     void CreateBufferPool();
     void RunThreads();
+    // Waits until both copy threads have ended, watching the cancel event for them
+    // meanwhile; a thread that stops on an error makes the other one stop too.
+    void WatchThreads(SluiceCopyThreadContext& context, const HANDLE (&threads)[2]);
 
     Marlin::Stopwatch totalStopwatch_;
     Marlin::Stopwatch copyStopwatch_;

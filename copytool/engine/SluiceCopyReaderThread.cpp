@@ -200,7 +200,7 @@ void SluiceCopyReaderThread::ApplyReaderAnswer(int32_t answer) {
     case SluiceCoreEvent::Skip:
         SluiceCopyThreadContext::MarkSkipped(item);
         // The writer may be waiting for this very item; it must pass over it now.
-        ::SetEvent(context_.writerWakeEvent);
+        context_.WakeWriter();
         return;
     case SluiceCoreEvent::WithoutEncryption:
         SluiceStatus::MarkItemFlags(item, CopyItemFlags::EncryptionLossApproved, false);
@@ -218,7 +218,7 @@ void SluiceCopyReaderThread::ApplyReaderAnswer(int32_t answer) {
 }
 
 void SluiceCopyReaderThread::WakeWriterWhenFilled() const {
-    if (context_.manager.GetUsedSize() >= context_.option.writerWakeUsedBytes) ::SetEvent(context_.writerWakeEvent);
+    if (context_.manager.GetUsedSize() >= context_.option.writerWakeUsedBytes) context_.WakeWriter();
 }
 
 void SluiceCopyReaderThread::NotifyProgress() const {

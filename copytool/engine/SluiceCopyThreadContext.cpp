@@ -26,13 +26,31 @@ SluiceCopyThreadContext::SluiceCopyThreadContext(const SluiceOption& option, Slu
 SluiceCopyThreadContext::~SluiceCopyThreadContext() = default;
 
 void SluiceCopyThreadContext::CheckCancel() const {
-    if (::WaitForSingleObject(cancelEvent, 0) != WAIT_OBJECT_0) return;
-    // The poll consumed the auto-reset signal; put it back for everybody else.
+    if (cancelWatched_) {
+        if (!cancelled_.load()) return;
+    } else if (::WaitForSingleObject(cancelEvent, 0) != WAIT_OBJECT_0) {
+        return;
+    }
+    // A poll consumed the auto-reset signal, and a watcher may have; put it back for
+    // everybody else.
     ::SetEvent(cancelEvent);
     throw SluiceException(SluiceException::Cancelled);
 }
 
-void SluiceCopyThreadContext::SignalCancel() const { ::SetEvent(cancelEvent); }
+void SluiceCopyThreadContext::SignalCancel() const {
+    cancelled_.store(true);
+    ::SetEvent(cancelEvent);
+}
+
+void SluiceCopyThreadContext::WatchCancel() { cancelWatched_ = true; }
+
+void SluiceCopyThreadContext::Wake(const std::atomic<bool>& waiting, HANDLE event) {
+    if (waiting.load()) ::SetEvent(event);
+}
+
+void SluiceCopyThreadContext::WakeReader() const { Wake(readerWaiting_, readerWakeEvent); }
+
+void SluiceCopyThreadContext::WakeWriter() const { Wake(writerWaiting_, writerWakeEvent); }
 
 void SluiceCopyThreadContext::MarkSkipped(const CopyItemTree::iterator_base& item) {
     if (!item.node()) return;
@@ -56,6 +74,13 @@ SluiceCopyThreadContext::WaitResult SluiceCopyThreadContext::WaitForPeer(HANDLE 
                                                                           const SluiceStatusItemInfo& peerCursor,
                                                                           int32_t failureType,
                                                                           bool& peerEndedBefore) const {
+    // Announced before the reset: the other thread signals this thread's wake event from
+    // now on (WakeReader, WakeWriter), and a signal it gave before would be reset below.
+    std::atomic<bool>* const waiting = ownWakeEvent == readerWakeEvent   ? &readerWaiting_
+                                       : ownWakeEvent == writerWakeEvent ? &writerWaiting_
+                                                                         : nullptr;
+    if (waiting) waiting->store(true);
+
     // Reset before waking the other thread: a wake-up it sends from now on is one this
     // thread will see, an older one is about work this thread has already done.
     ::ResetEvent(ownWakeEvent);
@@ -68,11 +93,12 @@ SluiceCopyThreadContext::WaitResult SluiceCopyThreadContext::WaitForPeer(HANDLE 
         const HANDLE handles[] = {peer, cancelEvent, ownWakeEvent};
         result = ::WaitForMultipleObjects(3, handles, FALSE, INFINITE);
     }
+    if (waiting) waiting->store(false);
     switch (result) {
     case WAIT_OBJECT_0 + 2:
         return WaitResult::Woken;
     case WAIT_OBJECT_0 + 1:
-        ::SetEvent(cancelEvent);
+        SignalCancel();  // the wait took the auto-reset signal; it goes back at once
         throw SluiceException(SluiceException::Cancelled);
     case WAIT_OBJECT_0:
         if (peerCursor.State() == SluiceStatusItemInfo::Stopped) throw SluiceException(SluiceException::Cancelled);

@@ -66,9 +66,31 @@ public:
     // Throws SluiceException Cancelled when the cancel event is signalled, signalling it
     // again first: a thread that notices a cancel must not hide it from the other thread
     // or from later checks.
+    //
+    // The copy threads check after every chunk, several times per small file, and polling
+    // an event is a call into the system (on Wine a round trip to the server, the most
+    // expensive of all, costlier than the file's whole read). So while the copy threads
+    // run, the engine thread, which has nothing else to do, waits on the cancel event for
+    // them (WatchCancel): once its wait has taken the event's signal it calls SignalCancel,
+    // which raises a flag and signals the event again, and this check only reads the flag.
+    // A context whose cancel event nobody watches polls the event itself.
     void CheckCancel() const;
-    // Signals the cancel event (answers cancel and administrator stop both threads).
+    // Raises the cancel flag and signals the cancel event: answers of cancel and
+    // administrator stop both threads, and the watcher passes a cancel on this way.
     void SignalCancel() const;
+    // From now on the engine thread watches the cancel event and calls SignalCancel when
+    // it fires; set before the copy threads run.
+    void WatchCancel();
+
+    // Early wake-ups after work the other thread may be waiting for: the writer wake event
+    // after the reader queued, the reader wake event after the writer freed. A wake event
+    // is reset by its thread before each wait (WaitForPeer), so a signal given while that
+    // thread has not started to wait would be undone anyway; each thread therefore says
+    // when it is about to wait, and a wake-up is only signalled then. That keeps a call
+    // into the system per chunk off both threads when neither waits, which across drives,
+    // where each thread wakes the other after every chunk, is most of the time.
+    void WakeReader() const;
+    void WakeWriter() const;
 
     // The user's skip: the item and everything below it drop out of both threads' work,
     // a move's delete and remove markers below it included, so its source stays. A
@@ -90,8 +112,15 @@ public:
                            const SluiceStatusItemInfo& peerCursor, int32_t failureType, bool& peerEndedBefore) const;
 
 private:
+    static void Wake(const std::atomic<bool>& waiting, HANDLE event);
+
     const Marlin::Stopwatch& totalStopwatch_;
     const Marlin::Stopwatch& copyStopwatch_;
+    bool cancelWatched_ = false;
+    mutable std::atomic<bool> cancelled_{false};
+    // Set by a thread from just before it resets its wake event until its wait has returned.
+    mutable std::atomic<bool> readerWaiting_{false};
+    mutable std::atomic<bool> writerWaiting_{false};
 };
 
 }  // namespace Marlin::Sluice

@@ -254,7 +254,7 @@ void SluiceCopyWriterThread::ApplyWriterAnswer(int32_t answer) {
 }
 
 void SluiceCopyWriterThread::WakeReaderWhenFreed() const {
-    if (context_.manager.GetFreeSize() >= context_.option.readerWakeFreeBytes) ::SetEvent(context_.readerWakeEvent);
+    if (context_.manager.GetFreeSize() >= context_.option.readerWakeFreeBytes) context_.WakeReader();
 }
 
 void SluiceCopyWriterThread::NotifyProgress() const {

@@ -72,3 +72,30 @@ TEST_CASE("cancel while both threads run: both stop, the unfinished copy is gone
         CHECK_EQ(quaytest::Exists(source / L"done.bin"), !row.move);
     }
 }
+
+TEST_CASE("a cancel given as soon as the job is announced stops both threads before anything is copied") {
+    struct Row {
+        const char* name;
+        wchar_t drive;
+    };
+    const Row rows[] = {{"to another drive", L'D'}, {"on the same drive", L'C'}};
+    for (const Row& row : rows) {
+        CONTEXT(row.name);
+        quaytest::TempDir source(L'C'), target(row.drive);
+        Build(source / L"s", {{L"a.bin", 4096}, {L"b.bin", 100}, {L"c", -1}, {L"c\\d.bin", 70000}});
+        JobObserver observer;
+        // The user presses cancel while the totals are shown, before either thread has begun.
+        observer.SetCheck([&](const Seen& seen) {
+            if (seen.code == SluiceCoreEvent::Enumerated) SetEvent(observer.CancelEvent());
+        });
+        RunJob(JobOption({source / L"s"}, target.path(), false), observer);
+
+        RequireNoComplaints(observer);
+        CheckFrame(observer, true);
+        const std::vector<Seen> errors = observer.With(SluiceCoreEvent::Error);
+        REQUIRE_EQ(errors.size(), 2u);
+        CHECK_EQ(errors[0].type, SluiceException::Cancelled);
+        CHECK_EQ(errors[1].type, SluiceException::Cancelled);
+        CHECK(!quaytest::Exists(target / L"s"));
+    }
+}

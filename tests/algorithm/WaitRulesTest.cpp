@@ -157,3 +157,57 @@ TEST_CASE("a wait that the system refuses fails with the waiting side's own type
              }),
              SluiceException::WriterWaitFailed);
 }
+
+TEST_CASE("with the engine thread watching, a check reads the watcher's flag and leaves the event alone") {
+    Bench bench;
+    bench.context.WatchCancel();
+    // Signalled, but nobody has seen it yet: the check does not poll, and takes nothing away.
+    SetEvent(bench.cancel.get());
+    bench.context.CheckCancel();
+    CHECK(Signalled(bench.cancel));  // consumed here, by the test
+    // The watcher took the signal and passes it on: every later check throws and signals again.
+    bench.context.SignalCancel();
+    CHECK(Signalled(bench.cancel));
+    for (int i = 0; i < 3; ++i) {
+        CHECK_EQ(ThrownType([&] { bench.context.CheckCancel(); }), SluiceException::Cancelled);
+        CHECK(Signalled(bench.cancel));
+    }
+}
+
+TEST_CASE("with the engine thread watching, a thread's own cancel is seen by its next check at once") {
+    Bench bench;
+    bench.context.WatchCancel();
+    bench.context.CheckCancel();
+    bench.context.SignalCancel();  // an answer of cancel or administrator
+    CHECK_EQ(ThrownType([&] { bench.context.CheckCancel(); }), SluiceException::Cancelled);
+    CHECK(Signalled(bench.cancel));
+}
+
+TEST_CASE("an early wake-up reaches the other thread only while it waits, and then always") {
+    Bench bench;
+    // Neither thread waits: the wake-ups would be reset before any wait, so none is given.
+    bench.context.WakeWriter();
+    bench.context.WakeReader();
+    CHECK(!Signalled(bench.writerWake));
+    CHECK(!Signalled(bench.readerWake));
+
+    // The reader waits; the stand-in writer wakes it the way the writer thread does after a free.
+    bench.StartPeer();
+    std::atomic<bool> writerWasWoken{false};
+    std::thread writer([&] {
+        // The reader signals the writer's wake event once it is about to sleep; from then on
+        // a wake-up for the reader is given.
+        writerWasWoken = WaitForSingleObject(bench.writerWake.get(), 20000) == WAIT_OBJECT_0;
+        bench.context.WakeReader();
+    });
+    bool ended = false;
+    // Without the wake-up the wait would last until the stand-in ends (PeerEnded).
+    CHECK(bench.ReaderWait(ended) == WaitResult::Woken);
+    writer.join();
+    CHECK(writerWasWoken.load());
+    CHECK(!ended);
+    // The wait is over: wake-ups go nowhere again.
+    bench.context.WakeReader();
+    CHECK(!Signalled(bench.readerWake));
+    bench.EndPeer(2);
+}
