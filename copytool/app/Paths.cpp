@@ -2,7 +2,7 @@
 
 #include <windows.h>
 #include <shlobj.h>
-#include <shlwapi.h>
+#include <shlwapi.h>  // the character classes; the functions come from ShellLibraryFunctions
 #include <shobjidl.h>
 #include <wrl/client.h>
 
@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "ShellFunctions.h"
+#include "ShellLibraryFunctions.h"
 
 namespace Marlin {
 
@@ -49,7 +50,7 @@ std::wstring CallWithGrowingBuffer(uint64_t initialSize, Call call) {
 }
 
 std::wstring CoTaskText(wchar_t* text) {
-    std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owned(text, &CoTaskMemFree);
+    std::unique_ptr<wchar_t, decltype(&ShellTaskMemFree)> owned(text, &ShellTaskMemFree);
     return owned ? std::wstring(owned.get()) : std::wstring();
 }
 
@@ -80,7 +81,7 @@ std::wstring RemoveTrailingBackslash(const std::wstring& path) {
 }
 
 std::wstring ToLongPath(const std::wstring& path) {
-    if (PathIsUNCW(path.c_str()) || path.compare(0, 4, L"\\\\?\\") == 0) return path;
+    if (ShellPathIsUNC(path.c_str()) || path.compare(0, 4, L"\\\\?\\") == 0) return path;
     return L"\\\\?\\" + path;
 }
 
@@ -163,17 +164,17 @@ std::wstring GetShellItemDisplayName(const std::wstring& path, unsigned long sig
 
 std::wstring GetShellFolderDisplayName(const std::wstring& path, unsigned long flags) {
     ComPtr<IShellFolder> desktop;
-    if (FAILED(SHGetDesktopFolder(desktop.GetAddressOf())) || !desktop) return {};
+    if (FAILED(ShellGetDesktopFolder(desktop.GetAddressOf())) || !desktop) return {};
     std::wstring parseName = path;  // ParseDisplayName takes a writable string
     PIDLIST_RELATIVE rawList = nullptr;
     HRESULT parsed = desktop->ParseDisplayName(nullptr, nullptr, parseName.data(), nullptr, &rawList, nullptr);
-    std::unique_ptr<ITEMIDLIST, decltype(&CoTaskMemFree)> list(rawList, &CoTaskMemFree);
+    std::unique_ptr<ITEMIDLIST, decltype(&ShellTaskMemFree)> list(rawList, &ShellTaskMemFree);
     if (FAILED(parsed) || !list) return {};
     STRRET text{};
     if (FAILED(desktop->GetDisplayNameOf(list.get(), static_cast<SHGDNF>(flags), &text))) return {};
     wchar_t* name = nullptr;
     // StrRetToStrW frees what the STRRET owns, also when it fails.
-    if (FAILED(StrRetToStrW(&text, list.get(), &name))) return {};
+    if (FAILED(ShellStrRetToStr(&text, list.get(), &name))) return {};
     return CoTaskText(name);
 }
 
@@ -181,7 +182,7 @@ bool MakeValidFileName(std::wstring& name) {
     std::wstring valid;
     valid.reserve(name.size());
     for (wchar_t c : name) {
-        UINT type = PathGetCharTypeW(c);
+        UINT type = ShellPathGetCharType(c);
         if (type == GCT_INVALID || (type & (GCT_WILD | GCT_SEPARATOR))) continue;
         valid += c;
     }

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "ShellLibraryFunctions.h"
+
 namespace Marlin {
 
 namespace {
@@ -14,7 +16,7 @@ DynamicFunctionObject<SHCreateItemFromParsingNameFunction> g_createItemFromParsi
 bool ResolveShellFunctions() {
     std::call_once(g_resolved, [] {
         g_createItemFromParsingName =
-            DynamicFunctionObject<SHCreateItemFromParsingNameFunction>(L"Shell32.dll", "SHCreateItemFromParsingName");
+            DynamicFunctionObject<SHCreateItemFromParsingNameFunction>(Shell32Module(), "SHCreateItemFromParsingName");
     });
     return static_cast<bool>(g_createItemFromParsingName);
 }

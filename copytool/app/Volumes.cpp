@@ -1,11 +1,11 @@
 #include "Volumes.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <limits>
 
 #include "Paths.h"
+#include "ShellLibraryFunctions.h"
 
 namespace Marlin {
 
@@ -40,7 +40,7 @@ uint32_t GreatestCommonDivisor(uint32_t a, uint32_t b) {
 
 std::wstring GetVolumeRoot(const std::wstring& path) {
     if (path.empty()) return {};
-    if (!PathIsUNCW(path.c_str())) return std::wstring(1, path[0]) + L":\\";
+    if (!ShellPathIsUNC(path.c_str())) return std::wstring(1, path[0]) + L":\\";
     // \\server\share\ ; the share part may be missing, and so may the backslashes after it.
     size_t afterServer = path.find(L'\\', 2);
     if (afterServer == std::wstring::npos) return path + L'\\';

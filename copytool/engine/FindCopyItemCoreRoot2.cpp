@@ -1,11 +1,10 @@
 #include "FindCopyItemCoreRoot2.h"
 
-#include <shlwapi.h>
-
 #include <utility>
 
 #include "EnumerationPaths.h"
 #include "Paths.h"
+#include "ShellLibraryFunctions.h"
 #include "WindowsFileException.h"
 
 namespace Marlin::Sluice {
@@ -24,7 +23,7 @@ bool FindCopyItemCoreRoot2::First() {
         if (error != ERROR_SUCCESS) throw WindowsFileException(error, path_);
     }
 
-    containerRoot_ = PathIsUNCServerShareW(longPath.c_str()) || IsDriveRoot(path_);
+    containerRoot_ = ShellPathIsUNCServerShare(longPath.c_str()) || IsDriveRoot(path_);
     if (containerRoot_) {
         item_ = CopyItemData(path_, 0, CopyItemKind::Folder);
     } else {

@@ -1,11 +1,16 @@
-// The small OS helpers: the stopwatch, run-time function lookup, the system version and
-// the process-wide shell function.
+// The small OS helpers: the stopwatch, run-time function lookup, the system version, the
+// process-wide shell function and the shell library functions bound on first use.
 #include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <string>
 
 #include "COSVersion.h"
 #include "DynamicFunctionObject.h"
 #include "KernelHandle.h"
 #include "ShellFunctions.h"
+#include "ShellLibraryFunctions.h"
 #include "Stopwatch.h"
 #include "TestHarness.h"
 
@@ -125,4 +130,57 @@ TEST_CASE("COSVersion reports the running system, and a test can present an olde
     CHECK(older.LacksElevation());
     CHECK_EQ(older.SystemInfo().dwPageSize, real.SystemInfo().dwPageSize);  // the rest is still real
     CHECK(!PresentedVersion(10).LacksElevation());
+}
+
+TEST_CASE("the shell library functions answer as shlwapi's own exports do") {
+    // This program imports nothing from shlwapi; its exports are asked through a handle.
+    Quay::ModuleHandle shlwapi(LoadLibraryW(L"shlwapi.dll"));
+    REQUIRE(shlwapi);
+    DynamicFunctionObject<decltype(::PathIsUNCW)> isUnc(shlwapi.get(), "PathIsUNCW");
+    DynamicFunctionObject<decltype(::PathIsUNCServerShareW)> isServerShare(shlwapi.get(), "PathIsUNCServerShareW");
+    DynamicFunctionObject<decltype(::PathGetCharTypeW)> charType(shlwapi.get(), "PathGetCharTypeW");
+    REQUIRE(isUnc);
+    REQUIRE(isServerShare);
+    REQUIRE(charType);
+    const wchar_t* paths[] = {L"",
+                              L"C:\\a",
+                              L"\\\\server",
+                              L"\\\\server\\share",
+                              L"\\\\server\\share\\folder",
+                              L"\\\\?\\C:\\a",
+                              L"\\\\?\\UNC\\server\\share",
+                              L"\\a",
+                              L"a\\b"};
+    for (const wchar_t* path : paths) {
+        CONTEXT(std::string(path, path + wcslen(path)));
+        CHECK_EQ(ShellPathIsUNC(path) != FALSE, isUnc(path) != FALSE);
+        CHECK_EQ(ShellPathIsUNCServerShare(path) != FALSE, isServerShare(path) != FALSE);
+    }
+    for (wchar_t c = 0; c < 0x3100; ++c) {
+        if (ShellPathGetCharType(c) != charType(c)) {
+            CHECK_EQ(ShellPathGetCharType(c), charType(c));
+            break;
+        }
+    }
+}
+
+TEST_CASE("the desktop folder and its strings come from the shell loaded on first use") {
+    CoInitialize(nullptr);
+    IShellFolder* desktop = nullptr;
+    REQUIRE(SUCCEEDED(ShellGetDesktopFolder(&desktop)));
+    REQUIRE(desktop != nullptr);
+    CHECK(GetModuleHandleW(L"shell32.dll") == Shell32Module());
+    CHECK(Shell32Module() != nullptr);
+    STRRET text{};
+    text.uType = STRRET_WSTR;
+    text.pOleStr = static_cast<LPWSTR>(CoTaskMemAlloc(4 * sizeof(wchar_t)));
+    REQUIRE(text.pOleStr != nullptr);
+    wcscpy(text.pOleStr, L"abc");
+    wchar_t* out = nullptr;
+    REQUIRE(SUCCEEDED(ShellStrRetToStr(&text, nullptr, &out)));
+    CHECK(std::wstring(out) == L"abc");
+    ShellTaskMemFree(out);
+    ShellTaskMemFree(nullptr);
+    desktop->Release();
+    CoUninitialize();
 }
