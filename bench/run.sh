@@ -16,12 +16,13 @@
 #
 # Two things on this kind of machine would otherwise time the file system rather than the
 # copiers, and differently for each peer depending on who ran before: the unwritten data
-# of the previous copy (a later copy of 1 GiB then waits for its writeback), and the
+# of the previous copies (the kernel starts writing it back only once it is 30 s old or
+# a tenth of the memory, and the copy that crosses that line is throttled), and the
 # inodes of a deleted copy of thousands of files (ext4 without a journal skips recently
 # freed inodes one by one for minutes, which slows every file creation next to them). So
-# each timed run first waits (at most 20 s) until little unwritten data is left, and a
-# copy of many files is moved aside instead of deleted, the moved copies going only when
-# the benchmark ends.
+# each timed run first writes back what is unwritten (and waits at most 20 s for what is
+# still left), and a copy of many files is moved aside instead of deleted, the moved
+# copies going only when the benchmark ends.
 #
 # To run a part only: BENCH_WORKLOADS (default "large small mixed"), BENCH_TARGETS
 # ("u" another drive, "s" the same drive; default both) and BENCH_PEERS (default
@@ -94,9 +95,11 @@ discard() {
   fi
 }
 
-# Waits until the page cache holds little unwritten data (or 20 s have passed).
+# Writes back what the previous runs left (their data, and the freeing of a deleted copy),
+# then waits until the page cache holds little unwritten data (or 20 s have passed).
 settle() {
   local k left
+  sync
   for ((k = 0; k < 40; k++)); do
     left=$(awk '/^(Dirty|Writeback):/ {s += $2} END {print s + 0}' /proc/meminfo)
     [ "$left" -lt 131072 ] && return 0
