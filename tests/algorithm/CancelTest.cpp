@@ -60,10 +60,7 @@ TEST_CASE("cancel while both threads run: both stop, the unfinished copy is gone
         CHECK(watch.Problems().empty());
         CheckFrame(observer, true);
         REQUIRE(cancelled.load());
-        const std::vector<Seen> errors = observer.With(SluiceCoreEvent::Error);
-        REQUIRE_EQ(errors.size(), 2u);
-        CHECK_EQ(errors[0].type, SluiceException::Cancelled);
-        CHECK_EQ(errors[1].type, SluiceException::Cancelled);
+        CheckBothThreadsCancelled(observer);
         CHECK_EQ(observer.Count(SluiceCoreEvent::Question), 0u);
 
         CHECK(!quaytest::Exists(target / L"big.bin"));
@@ -92,10 +89,7 @@ TEST_CASE("a cancel given as soon as the job is announced stops both threads bef
 
         RequireNoComplaints(observer);
         CheckFrame(observer, true);
-        const std::vector<Seen> errors = observer.With(SluiceCoreEvent::Error);
-        REQUIRE_EQ(errors.size(), 2u);
-        CHECK_EQ(errors[0].type, SluiceException::Cancelled);
-        CHECK_EQ(errors[1].type, SluiceException::Cancelled);
+        CheckBothThreadsCancelled(observer);
         CHECK(!quaytest::Exists(target / L"s"));
     }
 }

@@ -4,6 +4,7 @@
 
 #include "SluiceCore.h"
 #include "SluiceCoreEvent.h"
+#include "SluiceException.h"
 #include "SourceList.h"
 #include "TestHarness.h"
 
@@ -34,6 +35,13 @@ void RunJob(const SluiceOption& option, JobObserver& observer, AlgorithmHooks* h
     SluiceCore core(option, hooks ? TestAlgorithm::Factory(*hooks) : SluiceCore::AlgorithmFactory(&CreateDefaultCopyAlgorithm));
     core.SetObserver(&observer);
     core.Run();
+}
+
+void CheckBothThreadsCancelled(const JobObserver& observer) {
+    const std::vector<Seen> errors = observer.With(SluiceCoreEvent::Error);
+    REQUIRE_EQ(errors.size(), 2u);
+    CHECK_EQ(errors[0].type, SluiceException::Cancelled);
+    CHECK_EQ(errors[1].type, SluiceException::Cancelled);
 }
 
 void CheckFrame(const JobObserver& observer, bool errorsAllowed) {

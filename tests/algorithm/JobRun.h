@@ -23,4 +23,7 @@ void RunJob(const Marlin::Sluice::SluiceOption& option, JobObserver& observer, A
 // 1000 first, then 2000, exactly one 2001, then 1001 last; and no 2002 unless allowed.
 void CheckFrame(const JobObserver& observer, bool errorsAllowed = false);
 
+// A cancel stops both threads: exactly two errors, one per thread, both of type Cancelled.
+void CheckBothThreadsCancelled(const JobObserver& observer);
+
 }  // namespace algotest
