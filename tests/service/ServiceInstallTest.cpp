@@ -213,7 +213,12 @@ TEST_CASE("the installed service answers over its pipe, stops with an idle clien
     ULONGLONG t0 = GetTickCount64();
     SERVICE_STATUS stopping{};
     const DWORD stopError = ControlService(service, SERVICE_CONTROL_STOP, &stopping) ? 0 : GetLastError();
-    CHECK_EQ(stopError, DWORD{0});
+    // The handler reports SERVICE_STOPPED as its last step, and with that the dispatcher
+    // call returns and the process ends. Windows runs the handler on the dispatcher's own
+    // thread, so the reply to the control is sent first; Wine runs it on a thread of its
+    // own and may end the process before that thread has sent the reply, and the control
+    // then fails with a broken pipe although the service did stop, as checked below.
+    if (stopError != ERROR_BROKEN_PIPE) CHECK_EQ(stopError, DWORD{0});
     REQUIRE(WaitForState(service, SERVICE_STOPPED, 15000));
     ULONGLONG elapsed = GetTickCount64() - t0;
     CHECK(elapsed < 8000);
