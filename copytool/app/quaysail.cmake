@@ -4,12 +4,6 @@ if(NOT WIN32)
   return()
 endif()
 
-# This folder's helper library takes every source here; the program's own files are not
-# helpers and link the dialog and the engine, so they leave it.
-get_target_property(apputil_all_sources quaysail_apputil SOURCES)
-list(FILTER apputil_all_sources EXCLUDE REGEX "/(CWinApp|CCommandLineInfo|DllObject|QuaysailMain)\\.cpp$")
-set_property(TARGET quaysail_apputil PROPERTY SOURCES ${apputil_all_sources})
-
 add_library(quaysail_appframework STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CWinApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CCommandLineInfo.cpp)
