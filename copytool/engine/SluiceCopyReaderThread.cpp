@@ -33,28 +33,7 @@ SluiceCopyReaderThread::SluiceCopyReaderThread(SluiceCopyThreadContext& context,
 SluiceCopyReaderThread::~SluiceCopyReaderThread() = default;
 
 void SluiceCopyReaderThread::Run() noexcept {
-    if (!context_.abandoned.load()) {
-        try {
-            Loop();
-        } catch (const SluiceException& stop) {
-            if (stop.type == SluiceException::ElevationRequested) context_.elevationNeeded.store(1);
-            StopWith(&stop);
-        } catch (const Marlin::Exception& stop) {
-            StopWith(&stop);
-        } catch (...) {
-            StopWith(nullptr);  // a failure from outside the family has nothing to show
-        }
-    }
-    context_.readerThread.store(nullptr);
-}
-
-void SluiceCopyReaderThread::StopWith(const Marlin::Exception* failure) noexcept {
-    try {
-        context_.event.NotifyError(failure);
-    } catch (...) {
-        // Not even the report got through; the state below still tells the others.
-    }
-    context_.status.readCursor.SetState(SluiceStatusItemInfo::Stopped);
+    context_.RunCopyThread([this] { Loop(); }, nullptr, context_.status.readCursor, context_.readerThread);
 }
 
 void SluiceCopyReaderThread::Loop() {

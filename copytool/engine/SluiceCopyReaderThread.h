@@ -41,7 +41,6 @@ private:
     void ApplyReaderAnswer(int32_t answer);
     void WakeWriterWhenFilled() const;
     void NotifyProgress() const;
-    void StopWith(const Marlin::Exception* failure) noexcept;
 
     SluiceCopyThreadContext& context_;
     CopyItemReader& reader_;

@@ -31,33 +31,9 @@ SluiceCopyWriterThread::SluiceCopyWriterThread(SluiceCopyThreadContext& context,
 SluiceCopyWriterThread::~SluiceCopyWriterThread() = default;
 
 void SluiceCopyWriterThread::Run() noexcept {
-    if (!context_.abandoned.load()) {
-        try {
-            Loop();
-        } catch (const SluiceException& stop) {
-            if (stop.type == SluiceException::ElevationRequested) context_.elevationNeeded.store(1);
-            StopWith(&stop);
-        } catch (const Marlin::Exception& stop) {
-            StopWith(&stop);
-        } catch (...) {
-            StopWith(nullptr);  // a failure from outside the family has nothing to show
-        }
-    }
-    context_.writerThread.store(nullptr);
-}
-
-void SluiceCopyWriterThread::StopWith(const Marlin::Exception* failure) noexcept {
-    try {
-        // A half-written destination must not stay behind looking like a copy.
-        writer_.Abort();
-    } catch (...) {
-    }
-    try {
-        context_.event.NotifyError(failure);
-    } catch (...) {
-        // Not even the report got through; the state below still tells the others.
-    }
-    context_.status.writeCursor.SetState(SluiceStatusItemInfo::Stopped);
+    // A half-written destination must not stay behind looking like a copy.
+    context_.RunCopyThread([this] { Loop(); }, [this] { writer_.Abort(); }, context_.status.writeCursor,
+                           context_.writerThread);
 }
 
 void SluiceCopyWriterThread::Loop() {

@@ -44,7 +44,6 @@ private:
     void ApplyWriterAnswer(int32_t answer);
     void WakeReaderWhenFreed() const;
     void NotifyProgress() const;
-    void StopWith(const Marlin::Exception* failure) noexcept;
 
     SluiceCopyThreadContext& context_;
     CopyItemWriter& writer_;
