@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
+
 namespace algotest {
 
 constexpr uint64_t KiB = 1024, MiB = 1024 * KiB, GiB = 1024 * MiB;
@@ -51,8 +53,8 @@ void CheckFile(const FileFacts& expected, const std::wstring& path);
 // The facts of one entry and everything below it, re-rooted at the entry.
 TreeFacts Subtree(const TreeFacts& tree, const std::wstring& entry);
 
-FILETIME Moment(int year, int month, int day, int hour, int minute, int second);
-void SetLastWriteTime(const std::wstring& path, const FILETIME& time);
-std::string Show(const FILETIME& time);
+using quaytest::Moment;
+using quaytest::SetLastWriteTime;
+using quaytest::Show;
 
 }  // namespace algotest

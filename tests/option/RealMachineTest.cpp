@@ -11,8 +11,9 @@
 #include "COSVersion.h"
 #include "CreateSluiceOptionCmdLine.h"
 #include "FakeDiskDriveIo.h"
-#include "ServerThread.h"
+#include "RunningServer.h"
 #include "ServiceCommandServer.h"
+#include "ServiceFixtures.h"
 #include "ServiceProtocol.h"
 #include "TestFiles.h"
 #include "TestHarness.h"
@@ -80,7 +81,7 @@ TEST_CASE("a service that answers is asked about the destination's drive, and it
     svctest::FakeDiskDriveIo drives;
     drives.AddDrive(L"\\\\.\\C:", svctest::RemovableMediumScript());
     ServiceCommandServer server(drives);
-    svctest::ServerThread running(server);
+    pipetest::RunningServer running(server);
     const auto appear = std::chrono::steady_clock::now();
     while (!WaitNamedPipeW(ServiceProtocol::PipeName, 100)) {
         if (MillisecondsSince(appear) > 10000) FAIL("the service's pipe did not appear");

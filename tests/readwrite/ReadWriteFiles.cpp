@@ -20,41 +20,12 @@ uint64_t FileSize(const std::wstring& path) {
 
 FILETIME LastWriteTime(const std::wstring& path) { return FileData(path).ftLastWriteTime; }
 
-void SetLastWriteTime(const std::wstring& path, const FILETIME& time) {
-    Quay::FileHandle h(CreateFileW((L"\\\\?\\" + path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, 0, nullptr));
-    REQUIRE(h.valid());
-    REQUIRE(SetFileTime(h.get(), nullptr, nullptr, &time));
-}
-
 void SetAttributes(const std::wstring& path, DWORD attributes) {
     REQUIRE(SetFileAttributesW((L"\\\\?\\" + path).c_str(), attributes));
 }
 
-FILETIME Moment(int year, int month, int day, int hour, int minute, int second) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(year);
-    st.wMonth = static_cast<WORD>(month);
-    st.wDay = static_cast<WORD>(day);
-    st.wHour = static_cast<WORD>(hour);
-    st.wMinute = static_cast<WORD>(minute);
-    st.wSecond = static_cast<WORD>(second);
-    FILETIME ft{};
-    SystemTimeToFileTime(&st, &ft);
-    return ft;
-}
-
 bool SameTime(const FILETIME& a, const FILETIME& b) {
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
-}
-
-std::string Show(const FILETIME& time) {
-    SYSTEMTIME st{};
-    FileTimeToSystemTime(&time, &st);
-    char text[64];
-    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", st.wYear, st.wMonth, st.wDay, st.wHour,
-             st.wMinute, st.wSecond, st.wMilliseconds);
-    return text;
 }
 
 void ResizeFromOutside(const std::wstring& path, uint64_t size) {

@@ -6,16 +6,17 @@
 #include <cstdint>
 #include <string>
 
+#include "TestFiles.h"
+
 // Attributes, times and size as the file system reports them; fails the test when missing.
 WIN32_FILE_ATTRIBUTE_DATA FileData(const std::wstring& path);
 uint64_t FileSize(const std::wstring& path);
 FILETIME LastWriteTime(const std::wstring& path);
-void SetLastWriteTime(const std::wstring& path, const FILETIME& time);
+using quaytest::SetLastWriteTime;
 void SetAttributes(const std::wstring& path, DWORD attributes);
-// A FILETIME for a calendar moment (UTC).
-FILETIME Moment(int year, int month, int day, int hour, int minute, int second);
+using quaytest::Moment;
 bool SameTime(const FILETIME& a, const FILETIME& b);
-std::string Show(const FILETIME& time);
+using quaytest::Show;
 
 // Changes the size of a file from outside Windows' sharing rules: a native program
 // truncates (or extends) it, as another machine could on a shared folder. This is how a

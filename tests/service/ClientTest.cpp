@@ -5,9 +5,10 @@
 #include <cstring>
 
 #include "ProtocolVersion.h"
+#include "RunningServer.h"
 #include "ScriptedReplyServer.h"
-#include "ServerThread.h"
 #include "ServiceCommandClient.h"
+#include "ServiceFixtures.h"
 #include "ServiceProtocol.h"
 #include "TestHarness.h"
 
@@ -38,7 +39,7 @@ const std::vector<uint8_t> kVersionReply = Quay::ProtocolVersion().Reply();
 TEST_CASE("the destination query: version first, then the drive letter as the path has it") {
     std::wstring name = svctest::UniquePipeName("client");
     ScriptedReplyServer server(name, {kVersionReply, Concat({Le32(0), SomeRecord()})});
-    svctest::ServerThread running(server);
+    pipetest::RunningServer running(server);
 
     ServiceCommandClient client(name);
     DiskCacheSettingData record;
@@ -66,7 +67,7 @@ TEST_CASE("a peer whose version reply is not exactly right is not asked for the 
         CONTEXT(row.what);
         std::wstring name = svctest::UniquePipeName("version");
         ScriptedReplyServer server(name, {row.reply, Concat({Le32(0), SomeRecord()})});
-        svctest::ServerThread running(server);
+        pipetest::RunningServer running(server);
         ServiceCommandClient client(name);
         DiskCacheSettingData record;
         CHECK_EQ(client.QueryDrive(L'E', record, 10000), 0);
@@ -93,7 +94,7 @@ TEST_CASE("a drive reply that is short or long keeps the parts that came before 
         CONTEXT(row.what);
         std::wstring name = svctest::UniquePipeName("short");
         ScriptedReplyServer server(name, {kVersionReply, row.reply});
-        svctest::ServerThread running(server);
+        pipetest::RunningServer running(server);
         ServiceCommandClient client(name);
         DiskCacheSettingData record;
         CHECK_EQ(client.QueryDrive(L'E', record, 10000), row.result);
@@ -109,7 +110,7 @@ TEST_CASE("a drive reply that is short or long keeps the parts that came before 
 TEST_CASE("a destination without a drive letter asks nothing and waits for nothing") {
     std::wstring name = svctest::UniquePipeName("noletter");
     ScriptedReplyServer server(name, {kVersionReply, Concat({Le32(0), SomeRecord()})});
-    svctest::ServerThread running(server);
+    pipetest::RunningServer running(server);
     ServiceCommandClient client(name);
     DiskCacheSettingData record;
     ULONGLONG t0 = GetTickCount64();

@@ -4,9 +4,10 @@
 
 #include "FakeDiskDriveIo.h"
 #include "ProtocolVersion.h"
-#include "ServerThread.h"
+#include "RunningServer.h"
 #include "ServiceCommandClient.h"
 #include "ServiceCommandServer.h"
+#include "ServiceFixtures.h"
 #include "ServiceProtocol.h"
 #include "TestHarness.h"
 
@@ -23,7 +24,7 @@ struct Conversation {
     FakeDiskDriveIo drives;
     std::wstring name = svctest::UniquePipeName("commands");
     ServiceCommandServer server{drives, name};
-    svctest::ServerThread running{server};
+    pipetest::RunningServer running{server};
     ServiceCommandClient client{name};
 
     Conversation() {

@@ -6,8 +6,8 @@
 #include "KernelHandle.h"
 #include "ProtocolVersion.h"
 #include "ScriptedReplyServer.h"
-#include "ServerThread.h"
 #include "ServiceCommandClient.h"
+#include "ServiceFixtures.h"
 #include "ServiceThreadController.h"
 #include "TestHarness.h"
 

@@ -6,7 +6,7 @@
 
 #include "DiskCacheSettingReader.h"
 #include "FakeDiskDriveIo.h"
-#include "ServerThread.h"
+#include "ServiceFixtures.h"
 #include "TestHarness.h"
 
 using svctest::Concat;

@@ -8,7 +8,7 @@
 #include "DiskCacheSettingData.h"
 #include "FakeDiskDriveIo.h"
 #include "ProtocolVersion.h"
-#include "ServerThread.h"
+#include "ServiceFixtures.h"
 #include "ServiceProtocol.h"
 #include "TestHarness.h"
 

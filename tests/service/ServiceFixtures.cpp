@@ -1,25 +1,9 @@
-#include "ServerThread.h"
+#include "ServiceFixtures.h"
 
+#include <atomic>
 #include <cstdio>
 
 namespace svctest {
-
-ServerThread::ServerThread(Quay::PipeCommandServer& server)
-    : server_(server), done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    thread_ = std::thread([this] {
-        result_ = server_.Run();
-        SetEvent(done_.get());
-    });
-}
-
-ServerThread::~ServerThread() {
-    server_.RequestStop();
-    thread_.join();
-}
-
-bool ServerThread::WaitDone(DWORD milliseconds) const {
-    return WaitForSingleObject(done_.get(), milliseconds) == WAIT_OBJECT_0;
-}
 
 std::wstring UniquePipeName(const char* tag) {
     static std::atomic<unsigned> counter{0};

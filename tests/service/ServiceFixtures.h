@@ -1,37 +1,14 @@
-// Runs a pipe server's Run loop on a thread of its own for the length of a test, and
-// stops it (flag, then event) and joins it when it goes.
+// What the service tests share: pipe names of their own, and message bytes spelled out.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
-#include <string>
-#include <thread>
-#include <vector>
-#include <initializer_list>
 #include <cstdint>
-
-#include "KernelHandle.h"
-#include "PipeCommandServer.h"
+#include <initializer_list>
+#include <string>
+#include <vector>
 
 namespace svctest {
-
-class ServerThread {
-public:
-    explicit ServerThread(Quay::PipeCommandServer& server);
-    ~ServerThread();
-    ServerThread(const ServerThread&) = delete;
-    ServerThread& operator=(const ServerThread&) = delete;
-
-    bool WaitDone(DWORD milliseconds) const;
-    int Result() const { return result_.load(); }
-
-private:
-    Quay::PipeCommandServer& server_;
-    Quay::KernelHandle done_;
-    std::atomic<int> result_{-2};
-    std::thread thread_;
-};
 
 // "\\.\pipe\quaykeep-test-<tag>-<pid>-<n>": a pipe no other test run uses.
 std::wstring UniquePipeName(const char* tag);

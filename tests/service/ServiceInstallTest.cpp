@@ -14,8 +14,8 @@
 #include "FileHandle.h"
 #include "KernelHandle.h"
 #include "ProtocolVersion.h"
-#include "ServerThread.h"
 #include "ServiceCommandClient.h"
+#include "ServiceFixtures.h"
 #include "ServiceProtocol.h"
 #include "TestHarness.h"
 

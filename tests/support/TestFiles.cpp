@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 
 #include "TestHarness.h"
 
@@ -149,6 +150,34 @@ long WaitExit(const Quay::KernelHandle& process, DWORD milliseconds) {
     DWORD code = 0;
     GetExitCodeProcess(process.get(), &code);
     return static_cast<long>(code);
+}
+
+FILETIME Moment(int year, int month, int day, int hour, int minute, int second) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(year);
+    st.wMonth = static_cast<WORD>(month);
+    st.wDay = static_cast<WORD>(day);
+    st.wHour = static_cast<WORD>(hour);
+    st.wMinute = static_cast<WORD>(minute);
+    st.wSecond = static_cast<WORD>(second);
+    FILETIME ft{};
+    SystemTimeToFileTime(&st, &ft);
+    return ft;
+}
+
+void SetLastWriteTime(const std::wstring& path, const FILETIME& time) {
+    Quay::FileHandle file(CreateFileW(Long(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file || !SetFileTime(file.get(), nullptr, nullptr, &time)) FAIL("cannot set the time of " + Utf8(path));
+}
+
+std::string Show(const FILETIME& time) {
+    SYSTEMTIME st{};
+    FileTimeToSystemTime(&time, &st);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", st.wYear, st.wMonth, st.wDay, st.wHour,
+                  st.wMinute, st.wSecond, st.wMilliseconds);
+    return text;
 }
 
 }  // namespace quaytest

@@ -39,6 +39,13 @@ bool IsFolder(const std::wstring& path);
 void RemoveTree(const std::wstring& path);                   // clears read-only bits on the way
 std::vector<std::wstring> ListNames(const std::wstring& folder);  // sorted, without "." and ".."
 
+// A FILETIME for a calendar moment (UTC).
+FILETIME Moment(int year, int month, int day, int hour, int minute, int second = 0);
+// Sets the last-write time of a file or folder; fails the test when it cannot.
+void SetLastWriteTime(const std::wstring& path, const FILETIME& time);
+// "YYYY-MM-DD hh:mm:ss.mmm", for failure messages.
+std::string Show(const FILETIME& time);
+
 // Starts this test executable again as "--child NAME args..." (see TEST_CHILD).
 Quay::KernelHandle StartChild(const std::string& name, const std::vector<std::string>& args = {});
 // Waits for a process and returns its exit code, or -1 when it did not end in time.

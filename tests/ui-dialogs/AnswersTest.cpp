@@ -32,8 +32,8 @@ struct QuestionKind {
     int absentId;          // ... or, with this one, tells two templates apart
 };
 
-const FILETIME kCreated = UtcTime(2020, 3, 4, 5, 6);
-const FILETIME kWritten = UtcTime(2024, 7, 8, 9, 10);
+const FILETIME kCreated = Moment(2020, 3, 4, 5, 6);
+const FILETIME kWritten = Moment(2024, 7, 8, 9, 10);
 
 const QuestionKind kKinds[] = {
     {"retry question",

@@ -16,7 +16,7 @@ using Marlin::QuestionDialogKind;
 using Marlin::Sluice::SluiceException;
 
 TEST_CASE("a question gets the dialog of its type and, for an overwrite, of its two kinds") {
-    const FILETIME t = UtcTime(2022, 1, 1, 0, 0);
+    const FILETIME t = Moment(2022, 1, 1, 0, 0);
     const Item file = FileItem(1, t, t);
     const Item folder = FolderItem(t, t);
     // A folder that is also read-only or hidden is still a folder.

@@ -4,18 +4,6 @@
 
 namespace quaytest {
 
-FILETIME UtcTime(int year, int month, int day, int hour, int minute) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(year);
-    st.wMonth = static_cast<WORD>(month);
-    st.wDay = static_cast<WORD>(day);
-    st.wHour = static_cast<WORD>(hour);
-    st.wMinute = static_cast<WORD>(minute);
-    FILETIME ft{};
-    SystemTimeToFileTime(&st, &ft);
-    return ft;
-}
-
 FILETIME TimeBeyondCalendar() { return FILETIME{0xFFFFFFFFu, 0xFFFFFFFFu}; }
 
 WIN32_FILE_ATTRIBUTE_DATA Attributes(const Item& item) {
@@ -33,7 +21,7 @@ Item FileItem(uint64_t size, const FILETIME& created, const FILETIME& written) {
     Item item;
     item.attributes = FILE_ATTRIBUTE_ARCHIVE;
     item.created = created;
-    item.accessed = UtcTime(2001, 1, 1, 0, 0);
+    item.accessed = Moment(2001, 1, 1, 0, 0);
     item.written = written;
     item.size = size;
     return item;
@@ -43,7 +31,7 @@ Item FolderItem(const FILETIME& created, const FILETIME& written) {
     Item item;
     item.attributes = FILE_ATTRIBUTE_DIRECTORY;
     item.created = created;
-    item.accessed = UtcTime(2001, 1, 1, 0, 0);
+    item.accessed = Moment(2001, 1, 1, 0, 0);
     item.written = written;
     // A folder's block may carry a size; the dialogs must not show it.
     item.size = 4096;

@@ -12,10 +12,10 @@
 #include "SluiceExceptionEncrypted.h"
 #include "SluiceExceptionOverwrite.h"
 #include "SluiceExceptionRetryFile.h"
+#include "TestFiles.h"
 
 namespace quaytest {
 
-FILETIME UtcTime(int year, int month, int day, int hour, int minute);
 // A time that has no calendar form (beyond the system's range).
 FILETIME TimeBeyondCalendar();
 

@@ -29,8 +29,8 @@ namespace {
 using Texts = std::map<int, std::wstring>;
 constexpr int kTitle = 0;  // the window title in a Texts map
 
-const FILETIME kCreated = UtcTime(2019, 2, 3, 4, 5);
-const FILETIME kWritten = UtcTime(2023, 11, 12, 13, 14);
+const FILETIME kCreated = Moment(2019, 2, 3, 4, 5);
+const FILETIME kWritten = Moment(2023, 11, 12, 13, 14);
 
 std::wstring Created() { return L"作成日時： " + Marlin::DateTimeText(kCreated); }
 std::wstring Modified() { return L"更新日時： " + Marlin::DateTimeText(kWritten); }
@@ -238,8 +238,8 @@ TEST_CASE("a file meeting a folder of its name, or a folder meeting a file, cann
 }
 
 TEST_CASE("the file overwrite question compares the existing file with the new one") {
-    const Item existing = FileItem(1048576, UtcTime(2010, 1, 1, 0, 0), kWritten);
-    const Item incoming = FileItem(999, UtcTime(2011, 1, 1, 0, 0), kCreated);
+    const Item existing = FileItem(1048576, Moment(2010, 1, 1, 0, 0), kWritten);
+    const Item incoming = FileItem(999, Moment(2011, 1, 1, 0, 0), kCreated);
     auto question = OverwriteQuestion(L"C:\\src\\notes\\plan.txt", incoming, L"D:\\dst\\plan.txt", existing);
     std::vector<std::wstring> children;
     const Texts shown = Show(*question, 0,
@@ -264,8 +264,8 @@ TEST_CASE("the file overwrite question compares the existing file with the new o
 }
 
 TEST_CASE("the folder merge question shows both folders by name and creation time") {
-    const Item existing = FolderItem(kCreated, UtcTime(2012, 1, 1, 0, 0));
-    const Item incoming = FolderItem(kWritten, UtcTime(2013, 1, 1, 0, 0));
+    const Item existing = FolderItem(kCreated, Moment(2012, 1, 1, 0, 0));
+    const Item incoming = FolderItem(kWritten, Moment(2013, 1, 1, 0, 0));
     struct Row {
         const char* name;
         std::wstring source;
