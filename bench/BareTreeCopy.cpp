@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 #include "TreeCopy.h"
 
 namespace {
@@ -24,10 +24,10 @@ using QuayBench::LongPath;
 constexpr DWORD kChunk = 1 << 20;
 
 bool CopyFileBare(const std::wstring& from, const std::wstring& to, std::vector<char>& buffer) {
-    Quay::FileHandle source(CreateFileW(LongPath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    Marlin::FileHandle source(CreateFileW(LongPath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source) return false;
-    Quay::FileHandle destination(
+    Marlin::FileHandle destination(
         CreateFileW(LongPath(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!destination) return false;
     for (;;) {

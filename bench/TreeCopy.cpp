@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 
 namespace QuayBench {
 
@@ -16,7 +16,7 @@ bool CopyTree(const std::wstring& source, const std::wstring& destination, const
         return false;
     }
     WIN32_FIND_DATAW fd;
-    Quay::FindHandle find(FindFirstFileW(LongPath(source + L"\\*").c_str(), &fd));
+    Marlin::FindHandle find(FindFirstFileW(LongPath(source + L"\\*").c_str(), &fd));
     if (!find) return true;
     do {
         std::wstring name = fd.cFileName;

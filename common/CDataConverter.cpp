@@ -6,7 +6,7 @@
 #include <windows.h>
 #endif
 
-namespace Quay {
+namespace Marlin {
 
 namespace {
 
@@ -131,4 +131,4 @@ void CDataConverter::Put(const WIN32_FILE_ATTRIBUTE_DATA& data) {
 }
 #endif
 
-}  // namespace Quay
+}  // namespace Marlin

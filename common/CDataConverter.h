@@ -18,7 +18,7 @@
 struct _WIN32_FILE_ATTRIBUTE_DATA;  // from <windows.h>; declared here to keep this header free of it
 #endif
 
-namespace Quay {
+namespace Marlin {
 
 class CDataConverter {
 public:
@@ -74,4 +74,4 @@ private:
     LengthWidth width_;
 };
 
-}  // namespace Quay
+}  // namespace Marlin

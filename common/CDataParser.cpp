@@ -6,7 +6,7 @@
 #include <windows.h>
 #endif
 
-namespace Quay {
+namespace Marlin {
 
 namespace {
 
@@ -151,4 +151,4 @@ int CDataParser::Get(WIN32_FILE_ATTRIBUTE_DATA& data) {
 }
 #endif
 
-}  // namespace Quay
+}  // namespace Marlin

@@ -22,7 +22,7 @@
 struct _WIN32_FILE_ATTRIBUTE_DATA;  // from <windows.h>; declared here to keep this header free of it
 #endif
 
-namespace Quay {
+namespace Marlin {
 
 class CDataParser {
 public:
@@ -118,4 +118,4 @@ private:
     LengthWidth width_;
 };
 
-}  // namespace Quay
+}  // namespace Marlin

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace Quay {
+namespace Marlin {
 
 struct FileAttributeBlock {
     // A FILETIME: 100 ns ticks since 1601, split as the platform stores it.
@@ -38,4 +38,4 @@ struct FileAttributeBlock {
 static_assert(sizeof(FileAttributeBlock) == FileAttributeBlock::kEncodedSize,
               "the block mirrors WIN32_FILE_ATTRIBUTE_DATA field for field");
 
-}  // namespace Quay
+}  // namespace Marlin

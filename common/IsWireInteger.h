@@ -5,7 +5,7 @@
 
 #include <type_traits>
 
-namespace Quay {
+namespace Marlin {
 
 template <typename T>
 struct IsWireInteger
@@ -18,4 +18,4 @@ struct IsWireInteger
 template <typename T>
 inline constexpr bool kIsWireInteger = IsWireInteger<T>::value;
 
-}  // namespace Quay
+}  // namespace Marlin

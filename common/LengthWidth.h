@@ -4,11 +4,11 @@
 // outside format, so both use 4 bytes.
 #pragma once
 
-namespace Quay {
+namespace Marlin {
 
 enum class LengthWidth {
     Four = 4,
     Eight = 8,
 };
 
-}  // namespace Quay
+}  // namespace Marlin

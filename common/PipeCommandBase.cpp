@@ -2,9 +2,9 @@
 
 #include <new>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
-namespace Quay {
+namespace Marlin {
 
 PipeCommandBase::PipeCommandBase(std::wstring pipeName, int32_t chunkSize)
     : pipeName_(std::move(pipeName)), chunkSize_(chunkSize) {}
@@ -109,4 +109,4 @@ int PipeCommandBase::Read(std::vector<uint8_t>& message) {
     return message.empty() ? 0 : 1;
 }
 
-}  // namespace Quay
+}  // namespace Marlin

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 
-namespace Quay {
+namespace Marlin {
 
 class PipeCommandBase {
 public:
@@ -65,4 +65,4 @@ private:
     OVERLAPPED* pending_ = nullptr;  // the operation in flight on pipe_, if any
 };
 
-}  // namespace Quay
+}  // namespace Marlin

@@ -1,6 +1,6 @@
 #include "PipeCommandClient.h"
 
-namespace Quay {
+namespace Marlin {
 
 PipeCommandClient::PipeCommandClient(std::wstring pipeName, int32_t chunkSize)
     : PipeCommandBase(std::move(pipeName), chunkSize) {}
@@ -24,4 +24,4 @@ int PipeCommandClient::OpenWait(DWORD milliseconds) {
     return IsOpen() ? 1 : 0;
 }
 
-}  // namespace Quay
+}  // namespace Marlin

@@ -9,7 +9,7 @@
 
 #include "PipeCommandBase.h"
 
-namespace Quay {
+namespace Marlin {
 
 class PipeCommandClient : public PipeCommandBase {
 public:
@@ -26,4 +26,4 @@ public:
     static bool StillWaiting(DWORD start, DWORD now, DWORD milliseconds) { return now - start < milliseconds; }
 };
 
-}  // namespace Quay
+}  // namespace Marlin

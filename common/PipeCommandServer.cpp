@@ -4,7 +4,7 @@
 
 #include <memory>
 
-namespace Quay {
+namespace Marlin {
 
 namespace {
 
@@ -119,4 +119,4 @@ int PipeCommandServer::Run() {
     }
 }
 
-}  // namespace Quay
+}  // namespace Marlin

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "PipeCommandBase.h"
 
-namespace Quay {
+namespace Marlin {
 
 class PipeCommandServer : public PipeCommandBase {
 public:
@@ -46,4 +46,4 @@ private:
     std::atomic<int32_t> stopFlag_{0};
 };
 
-}  // namespace Quay
+}  // namespace Marlin

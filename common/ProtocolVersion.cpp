@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace Quay {
+namespace Marlin {
 
 namespace {
 
@@ -42,4 +42,4 @@ bool ProtocolVersion::AcceptsReply(const uint8_t* reply, size_t length) const {
     return std::memcmp(reply + 4, bytes.data(), bytes.size()) == 0;
 }
 
-}  // namespace Quay
+}  // namespace Marlin

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace Quay {
+namespace Marlin {
 
 class ProtocolVersion {
 public:
@@ -41,4 +41,4 @@ private:
     std::array<uint32_t, 4> words_{1, 0, 0, 1};
 };
 
-}  // namespace Quay
+}  // namespace Marlin

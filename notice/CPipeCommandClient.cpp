@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ int CPipeCommandClient::Open() {
 }
 
 bool CPipeCommandClient::PeerAnnounced() const {
-    Quay::KernelHandle mutex(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, mutexName_.c_str()));
+    Marlin::KernelHandle mutex(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, mutexName_.c_str()));
     return mutex.valid();
 }
 
@@ -81,7 +81,7 @@ int CPipeCommandClient::WaitIo(HANDLE event) {
 
 int CPipeCommandClient::Write(const void* bytes, uint32_t length) {
     if (!pipe_.valid()) return 0;
-    Quay::KernelHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    Marlin::KernelHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!event) return 0;
     OVERLAPPED ov{};
     ov.hEvent = event.get();
@@ -105,7 +105,7 @@ int CPipeCommandClient::Read(std::vector<uint8_t>& message) {
     const DWORD chunk = static_cast<DWORD>(chunkSize_);
     for (;;) {
         const size_t before = message.size();
-        Quay::KernelHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        Marlin::KernelHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
         if (!event) break;
         try {
             message.resize(before + chunk);

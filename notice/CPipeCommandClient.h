@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 
 class CPipeCommandClient {
 public:
@@ -55,7 +55,7 @@ private:
     void SettleIo();
     bool PeerAnnounced() const;
 
-    Quay::FileHandle pipe_;
+    Marlin::FileHandle pipe_;
     std::string pipeName_;
     std::string mutexName_;
     int32_t chunkSize_;

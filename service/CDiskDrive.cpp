@@ -2,7 +2,7 @@
 
 #include <utility>
 
-CDiskDrive::CDiskDrive(Quay::FileHandle device) : device_(std::move(device)) {}
+CDiskDrive::CDiskDrive(Marlin::FileHandle device) : device_(std::move(device)) {}
 
 CDiskDrive::~CDiskDrive() = default;
 

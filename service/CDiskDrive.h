@@ -1,16 +1,16 @@
 // A drive device opened with CreateFileW and queried with DeviceIoControl.
 #pragma once
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 #include "IDiskDrive.h"
 
 class CDiskDrive : public IDiskDrive {
 public:
-    explicit CDiskDrive(Quay::FileHandle device);
+    explicit CDiskDrive(Marlin::FileHandle device);
     ~CDiskDrive() override;
 
     bool Control(DWORD code, void* out, DWORD outSize, DWORD& returned) override;
 
 private:
-    Quay::FileHandle device_;
+    Marlin::FileHandle device_;
 };

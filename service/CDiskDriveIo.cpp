@@ -5,7 +5,7 @@
 CDiskDriveIo::~CDiskDriveIo() = default;
 
 std::unique_ptr<IDiskDrive> CDiskDriveIo::Open(const std::wstring& devicePath) {
-    Quay::FileHandle device(CreateFileW(devicePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    Marlin::FileHandle device(CreateFileW(devicePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                         nullptr, OPEN_EXISTING, 0, nullptr));
     if (!device) return nullptr;
     return std::make_unique<CDiskDrive>(std::move(device));

@@ -10,7 +10,7 @@
 std::wstring ServiceCommandServer::DefaultPipeName() { return ServiceProtocol::PipeName; }
 
 ServiceCommandServer::ServiceCommandServer(IDiskDriveIo& drives, std::wstring pipeName)
-    : Quay::PipeCommandServer(std::move(pipeName), ServiceProtocol::ChunkSize), drives_(drives) {}
+    : Marlin::PipeCommandServer(std::move(pipeName), ServiceProtocol::ChunkSize), drives_(drives) {}
 
 ServiceCommandServer::~ServiceCommandServer() = default;
 
@@ -21,7 +21,7 @@ void ServiceCommandServer::Reply(const std::vector<uint8_t>& reply) {
 }
 
 void ServiceCommandServer::OnCommand(const std::vector<uint8_t>& message) {
-    Quay::CDataParser in(message.data(), message.size(), Quay::LengthWidth::Eight);
+    Marlin::CDataParser in(message.data(), message.size(), Marlin::LengthWidth::Eight);
     int32_t command = 0;
     if (!in.Get(command)) {
         Reply(ServiceProtocol::StatusReply(ServiceProtocol::StatusMalformed));
@@ -33,7 +33,7 @@ void ServiceCommandServer::OnCommand(const std::vector<uint8_t>& message) {
                 Reply(ServiceProtocol::StatusReply(ServiceProtocol::StatusMalformed));
                 return;
             }
-            Reply(Quay::ProtocolVersion().Reply());
+            Reply(Marlin::ProtocolVersion().Reply());
             return;
         case ServiceProtocol::ReadDriveCommand: {
             uint16_t letter = 0;

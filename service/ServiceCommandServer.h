@@ -9,7 +9,7 @@
 #include "IDiskDriveIo.h"
 #include "PipeCommandServer.h"
 
-class ServiceCommandServer : public Quay::PipeCommandServer {
+class ServiceCommandServer : public Marlin::PipeCommandServer {
 public:
     static std::wstring DefaultPipeName();
 

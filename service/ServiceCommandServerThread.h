@@ -9,7 +9,7 @@
 #include <string>
 
 #include "CDiskDriveIo.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "ServiceCommandServer.h"
 
 class ServiceCommandServerThread {
@@ -41,7 +41,7 @@ private:
 
     CDiskDriveIo drives_;
     ServiceCommandServer server_;
-    Quay::KernelHandle thread_;
+    Marlin::KernelHandle thread_;
     DWORD threadId_ = 0;
     std::atomic<int> runResult_{-2};
 };

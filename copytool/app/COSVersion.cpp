@@ -1,6 +1,6 @@
 #include "COSVersion.h"
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 namespace Marlin {
 
@@ -17,7 +17,7 @@ COSVersion::COSVersion() {
     }
 #pragma GCC diagnostic pop
 
-    Quay::ModuleHandle kernel(LoadLibraryW(L"Kernel32.dll"));
+    Marlin::ModuleHandle kernel(LoadLibraryW(L"Kernel32.dll"));
     if (!kernel) return;
 
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 namespace Marlin {
 
@@ -33,7 +33,7 @@ public:
 
 private:
     std::wstring path_;
-    Quay::ModuleHandle module_;
+    Marlin::ModuleHandle module_;
 };
 
 }  // namespace Marlin

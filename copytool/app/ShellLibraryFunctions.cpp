@@ -3,7 +3,7 @@
 #include <shlwapi.h>
 
 #include "DynamicFunctionObject.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 namespace Marlin {
 
@@ -12,17 +12,17 @@ namespace {
 // Each library is loaded on the first call and kept for the rest of the process (the
 // initialisation of a function's static object runs once, whatever the threads do).
 HMODULE Shlwapi() {
-    static const Quay::ModuleHandle module(::LoadLibraryW(L"shlwapi.dll"));
+    static const Marlin::ModuleHandle module(::LoadLibraryW(L"shlwapi.dll"));
     return module.get();
 }
 
 HMODULE Shell32() {
-    static const Quay::ModuleHandle module(::LoadLibraryW(L"shell32.dll"));
+    static const Marlin::ModuleHandle module(::LoadLibraryW(L"shell32.dll"));
     return module.get();
 }
 
 HMODULE Ole32() {
-    static const Quay::ModuleHandle module(::LoadLibraryW(L"ole32.dll"));
+    static const Marlin::ModuleHandle module(::LoadLibraryW(L"ole32.dll"));
     return module.get();
 }
 

@@ -4,8 +4,8 @@ namespace Marlin {
 
 CDeviceIo::~CDeviceIo() = default;
 
-Quay::FileHandle CDeviceIo::Open(const std::wstring& path) {
-    return Quay::FileHandle(
+Marlin::FileHandle CDeviceIo::Open(const std::wstring& path) {
+    return Marlin::FileHandle(
         CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 

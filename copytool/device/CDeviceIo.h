@@ -10,7 +10,7 @@ public:
     CDeviceIo() = default;
     ~CDeviceIo() override;
 
-    Quay::FileHandle Open(const std::wstring& path) override;
+    Marlin::FileHandle Open(const std::wstring& path) override;
     bool Control(HANDLE device, DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
                  DWORD& returned) override;
 };

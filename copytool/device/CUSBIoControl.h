@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "DevicePlatform.h"
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 
 class CUSBIoControl {
 public:
@@ -74,7 +74,7 @@ private:
     int QueryName(DWORD code, const ULONG* connectionIndex, bool sendRecord, std::wstring& name);
 
     Marlin::IDeviceIo* io_;
-    Quay::FileHandle handle_;
+    Marlin::FileHandle handle_;
     std::wstring path_;
 };
 

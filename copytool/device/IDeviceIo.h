@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 
 namespace Marlin {
 
@@ -20,7 +20,7 @@ public:
 
     // Opens path for GENERIC_WRITE with FILE_SHARE_WRITE, OPEN_EXISTING, as the USB drivers
     // expect of a client; an invalid handle when that fails.
-    virtual Quay::FileHandle Open(const std::wstring& path) = 0;
+    virtual Marlin::FileHandle Open(const std::wstring& path) = 0;
     // DeviceIoControl without overlapped I/O; returned receives the byte count written to
     // out.
     virtual bool Control(HANDLE device, DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,

@@ -5,7 +5,7 @@
 namespace Marlin::Sluice {
 
 ServiceCommandClient::ServiceCommandClient(std::wstring pipeName)
-    : Quay::PipeCommandClient(std::move(pipeName), ServiceProtocol::ChunkSize) {}
+    : Marlin::PipeCommandClient(std::move(pipeName), ServiceProtocol::ChunkSize) {}
 
 ServiceCommandClient::~ServiceCommandClient() = default;
 
@@ -16,7 +16,7 @@ int ServiceCommandClient::Exchange(const std::vector<uint8_t>& request, std::vec
 
 int ServiceCommandClient::QueryVersion(std::array<uint8_t, 16>& version) {
     std::vector<uint8_t> reply;
-    if (!Exchange(Quay::ProtocolVersion::Request(), reply)) return 0;
+    if (!Exchange(Marlin::ProtocolVersion::Request(), reply)) return 0;
     return ServiceProtocol::ParseVersionReply(reply.data(), reply.size(), version);
 }
 
@@ -31,7 +31,7 @@ int ServiceCommandClient::QueryDrive(wchar_t driveLetter, DiskCacheSettingData& 
     int result = 0;
     if (OpenWait(connectMs)) {
         std::array<uint8_t, 16> version{};
-        if (QueryVersion(version) && version == Quay::ProtocolVersion().Bytes()) {
+        if (QueryVersion(version) && version == Marlin::ProtocolVersion().Bytes()) {
             result = QueryDiskCacheSetting(static_cast<uint16_t>(driveLetter), diskCache);
         }
     }

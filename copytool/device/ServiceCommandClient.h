@@ -16,7 +16,7 @@
 
 namespace Marlin::Sluice {
 
-class ServiceCommandClient : public Quay::PipeCommandClient {
+class ServiceCommandClient : public Marlin::PipeCommandClient {
 public:
     // How long the copy tool waits for the service's pipe before it counts as absent.
     static constexpr DWORD ConnectTimeoutMs = 1000;

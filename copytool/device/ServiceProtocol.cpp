@@ -5,31 +5,31 @@
 namespace {
 
 // Both peers are 64-bit; the service's messages carry no lengths, but the set's width is 8.
-constexpr Quay::LengthWidth Width = Quay::LengthWidth::Eight;
+constexpr Marlin::LengthWidth Width = Marlin::LengthWidth::Eight;
 
 }  // namespace
 
 std::vector<uint8_t> ServiceProtocol::ReadDriveRequest(uint16_t driveLetter) {
-    Quay::CDataConverter out(Width);
+    Marlin::CDataConverter out(Width);
     out.Put(ReadDriveCommand);
     out.Put(driveLetter);
     return out.Buffer();
 }
 
 std::vector<uint8_t> ServiceProtocol::ReadDriveReply(const DiskCacheSettingData& data) {
-    Quay::CDataConverter out(Width);
+    Marlin::CDataConverter out(Width);
     out.Put(StatusSuccess);
     PutPayload(out, data);
     return out.Buffer();
 }
 
 std::vector<uint8_t> ServiceProtocol::StatusReply(int32_t status) {
-    Quay::CDataConverter out(Width);
+    Marlin::CDataConverter out(Width);
     out.Put(status);
     return out.Buffer();
 }
 
-void ServiceProtocol::PutPayload(Quay::CDataConverter& out, const DiskCacheSettingData& data) {
+void ServiceProtocol::PutPayload(Marlin::CDataConverter& out, const DiskCacheSettingData& data) {
     const auto& p = data.payload;
     out.PutBytes(&p.cacheInformation, sizeof p.cacheInformation);
     out.PutBytes(&p.cacheSetting, sizeof p.cacheSetting);
@@ -41,7 +41,7 @@ void ServiceProtocol::PutPayload(Quay::CDataConverter& out, const DiskCacheSetti
 
 int ServiceProtocol::ParseReadDriveReply(const uint8_t* reply, size_t length, DiskCacheSettingData& data) {
     if (reply == nullptr) return 0;
-    Quay::CDataParser in(reply, length, Width);
+    Marlin::CDataParser in(reply, length, Width);
     int32_t status = -1;
     if (!in.Get(status) || status != StatusSuccess) return 0;
     auto& p = data.payload;
@@ -57,7 +57,7 @@ int ServiceProtocol::ParseReadDriveReply(const uint8_t* reply, size_t length, Di
 
 int ServiceProtocol::ParseVersionReply(const uint8_t* reply, size_t length, std::array<uint8_t, 16>& version) {
     if (reply == nullptr || length != StatusSize + version.size()) return 0;
-    Quay::CDataParser in(reply, length, Width);
+    Marlin::CDataParser in(reply, length, Width);
     int32_t status = -1;
     if (!in.Get(status) || status != StatusSuccess) return 0;
     return in.GetBytes(version.data(), version.size());

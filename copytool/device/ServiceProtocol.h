@@ -40,7 +40,7 @@ public:
     static std::vector<uint8_t> StatusReply(int32_t status);
 
     // The record's 56 bytes.
-    static void PutPayload(Quay::CDataConverter& out, const DiskCacheSettingData& data);
+    static void PutPayload(Marlin::CDataConverter& out, const DiskCacheSettingData& data);
     // Reads a reply to command 2 into data: status 0, then the cache information, the
     // cache setting, the hot-plug information and the three valid flags, each stored as
     // soon as it has been read. 0 when the status is not 0, a part is missing or bytes

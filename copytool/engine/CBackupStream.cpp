@@ -5,13 +5,13 @@
 namespace Marlin::Sluice::NTFSDataStream {
 
 std::unique_ptr<IBackupStream> CBackupStream::Open(const std::wstring& path) {
-    Quay::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    Marlin::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file) return nullptr;
     return std::make_unique<CBackupStream>(std::move(file));
 }
 
-CBackupStream::CBackupStream(Quay::FileHandle file) : file_(std::move(file)) {}
+CBackupStream::CBackupStream(Marlin::FileHandle file) : file_(std::move(file)) {}
 
 CBackupStream::~CBackupStream() {
     if (context_) {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 #include "IBackupStream.h"
 
 namespace Marlin::Sluice::NTFSDataStream {
@@ -17,7 +17,7 @@ public:
     // Opens path for reading (shared with readers) with backup semantics; null when that fails.
     static std::unique_ptr<IBackupStream> Open(const std::wstring& path);
 
-    explicit CBackupStream(Quay::FileHandle file);
+    explicit CBackupStream(Marlin::FileHandle file);
     CBackupStream(const CBackupStream&) = delete;
     CBackupStream& operator=(const CBackupStream&) = delete;
     // Releases the backup context before the handle closes.
@@ -27,7 +27,7 @@ public:
     bool Seek(uint64_t size) override;
 
 private:
-    Quay::FileHandle file_;
+    Marlin::FileHandle file_;
     LPVOID context_ = nullptr;  // BackupRead's and BackupSeek's state between calls
 };
 

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 
 namespace Marlin::Sluice {
 
@@ -46,7 +46,7 @@ public:
     bool IsDots() const;
 
 private:
-    Quay::FindHandle handle_;
+    Marlin::FindHandle handle_;
     WIN32_FIND_DATAW next_{};
     WIN32_FIND_DATAW current_{};
     bool hasNext_ = false;

@@ -23,7 +23,7 @@
 #include <string>
 
 #include "CopyBufferManager.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 namespace Marlin::Sluice {
 
@@ -69,7 +69,7 @@ private:
     };
 
     CopyBufferManager manager_;
-    Quay::KernelHandle semaphore_;
+    Marlin::KernelHandle semaphore_;
     // Threads that hold the lock or wait for it: 0 = free.
     mutable std::atomic<int32_t> contenders_{0};
 };

@@ -69,7 +69,7 @@ void CopyItemReader::Open(const std::wstring& path, const std::wstring& headerPa
     };
 
     const DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN | (manager_->GetAlignment() != 0 ? FILE_FLAG_NO_BUFFERING : 0);
-    Quay::FileHandle file(CreateFileW(ToLongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    Marlin::FileHandle file(CreateFileW(ToLongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, flags, nullptr));
     if (!file) fail(GetLastError());
 

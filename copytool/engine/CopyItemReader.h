@@ -17,7 +17,7 @@
 #include <string>
 
 #include "BufferSpan.h"
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 #include "FileInformationQuery.h"
 #include "ICopyBufferManager.h"
 
@@ -76,7 +76,7 @@ private:
     uint64_t readChunkSize_ = 0;
     std::wstring openPath_;
     std::wstring currentPath_;
-    Quay::FileHandle file_;
+    Marlin::FileHandle file_;
     uint64_t fileSize_ = 0;
     uint64_t bytesRead_ = 0;
     CopyItemTransfer* transfer_;

@@ -98,7 +98,7 @@ void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& s
         disposition = CREATE_ALWAYS;
     }
 
-    Quay::FileHandle file = CreateDestination(destination, disposition, flags, size, alignedSize);
+    Marlin::FileHandle file = CreateDestination(destination, disposition, flags, size, alignedSize);
     if (!file) {
         const DWORD error = GetLastError();
         // A file that was not replaced (held by someone, say) keeps its protection.
@@ -154,7 +154,7 @@ void CopyItemWriter::Finish() {
             // unbuffered, as the file pointer of an unbuffered one may only sit at sector
             // boundaries.
             CloseFile();
-            Quay::FileHandle file(CreateFileW(ToLongPath(destinationPath_).c_str(), GENERIC_WRITE, 0, nullptr,
+            Marlin::FileHandle file(CreateFileW(ToLongPath(destinationPath_).c_str(), GENERIC_WRITE, 0, nullptr,
                                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
             if (!file) throw WindowsFileException(GetLastError(), destinationPath_);
             if (!SetFilePointerEx(file.get(), Large(fileSize_), nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()))
@@ -191,10 +191,10 @@ void CopyItemWriter::SetTransfer(CopyItemTransfer* transfer) {
     transfer_ = transfer ? transfer : &CopyItemTransfer::System();
 }
 
-Quay::FileHandle CopyItemWriter::CreateDestination(const std::wstring& destination, DWORD disposition, DWORD flags,
+Marlin::FileHandle CopyItemWriter::CreateDestination(const std::wstring& destination, DWORD disposition, DWORD flags,
                                                    uint64_t size, uint64_t alignedSize) {
     const std::wstring longPath = ToLongPath(destination);
-    Quay::FileHandle file(CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, disposition, flags, nullptr));
+    Marlin::FileHandle file(CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, disposition, flags, nullptr));
     if (!file || size == 0) return file;
     // A file that a single write request covers gets its whole size from that write in
     // one step: there is no fragmentation and no repeated extension to spare it, and
@@ -222,7 +222,7 @@ Quay::FileHandle CopyItemWriter::CreateDestination(const std::wstring& destinati
     file.reset();
     DeleteFileW(longPath.c_str());
     SetLastError(error);
-    return Quay::FileHandle();
+    return Marlin::FileHandle();
 }
 
 bool CopyItemWriter::TakeNextBuffer() {

@@ -18,7 +18,7 @@
 
 #include "BufferSpan.h"
 #include "DynamicFunctionObject.h"
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 #include "ICopyBufferManager.h"
 
 namespace Marlin::Sluice {
@@ -63,7 +63,7 @@ protected:
     // Creates the file and, when it takes more than one write request, sizes it before the
     // first write. Returns an invalid handle with the failing call's error as the last
     // error; a file it could not size is deleted again.
-    virtual Quay::FileHandle CreateDestination(const std::wstring& destination, DWORD disposition, DWORD flags,
+    virtual Marlin::FileHandle CreateDestination(const std::wstring& destination, DWORD disposition, DWORD flags,
                                                uint64_t size, uint64_t alignedSize);
     // Takes the record at bytes written from the front of the queue; false when it is not there.
     virtual bool TakeNextBuffer();
@@ -86,7 +86,7 @@ private:
     uint64_t noBufferingThreshold_ = 0;
     std::wstring sourcePath_;
     std::wstring destinationPath_;
-    Quay::FileHandle file_;
+    Marlin::FileHandle file_;
     uint64_t fileSize_ = 0;
     uint64_t alignedSize_ = 0;
     BY_HANDLE_FILE_INFORMATION sourceInformation_{};

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 
 namespace Marlin::Sluice {
 
@@ -22,7 +22,7 @@ bool CreateFolderLike(const std::wstring& source, const std::wstring& destinatio
     const DWORD attributes = data.dwFileAttributes & settable;
     SetFileAttributesW(destination.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
     if (data.dwFileAttributes & FILE_ATTRIBUTE_ENCRYPTED) EncryptFileW(destination.c_str());
-    Quay::FileHandle folder(CreateFileW(destination.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    Marlin::FileHandle folder(CreateFileW(destination.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_NORMAL, nullptr));
     if (folder) SetFileTime(folder.get(), nullptr, nullptr, &data.ftLastWriteTime);
     SetLastError(ERROR_SUCCESS);

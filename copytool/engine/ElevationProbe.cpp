@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 namespace Marlin::Sluice {
 
@@ -15,7 +15,7 @@ ElevationProbe::~ElevationProbe() = default;
 bool ElevationProbe::ReadTokenElevation(uint32_t& elevation) const {
     HANDLE raw = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-    Quay::KernelHandle token(raw);
+    Marlin::KernelHandle token(raw);
     TOKEN_ELEVATION value{};
     DWORD returned = 0;
     if (!GetTokenInformation(token.get(), TokenElevation, &value, sizeof value, &returned)) return false;

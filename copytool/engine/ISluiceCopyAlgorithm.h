@@ -4,7 +4,7 @@
 
 #include <memory>
 
-namespace Quay {
+namespace Marlin {
 class PipeCommandClient;
 }
 
@@ -18,7 +18,7 @@ public:
     virtual ~ISluiceCopyAlgorithm() = default;
     // Not owned. Null in the normal process; with a client the algorithm takes its items
     // from the pipe instead of enumerating.
-    virtual void SetElevateClient(Quay::PipeCommandClient* client) = 0;
+    virtual void SetElevateClient(Marlin::PipeCommandClient* client) = 0;
     // Runs the whole job on the calling thread. Outcomes reach the observers only as
     // notifications of the event the algorithm was made with.
     virtual void Run() = 0;

@@ -41,7 +41,7 @@ uint64_t Milliseconds(const Marlin::Stopwatch& stopwatch) {
     return static_cast<uint64_t>(stopwatch.StartToStopMicroseconds() / 1000);
 }
 
-Quay::KernelHandle MakeEvent() { return Quay::KernelHandle(::CreateEventW(nullptr, FALSE, FALSE, nullptr)); }
+Marlin::KernelHandle MakeEvent() { return Marlin::KernelHandle(::CreateEventW(nullptr, FALSE, FALSE, nullptr)); }
 
 // Waits for a thread whatever happens: the run's objects must outlive every copy thread.
 void WaitUntilEnded(HANDLE thread) {
@@ -59,7 +59,7 @@ SluiceCopyAlgorithmMultiThread::SluiceCopyAlgorithmMultiThread(const SluiceOptio
 
 SluiceCopyAlgorithmMultiThread::~SluiceCopyAlgorithmMultiThread() { CleanUp(); }
 
-void SluiceCopyAlgorithmMultiThread::SetElevateClient(Quay::PipeCommandClient* client) { elevateClient_ = client; }
+void SluiceCopyAlgorithmMultiThread::SetElevateClient(Marlin::PipeCommandClient* client) { elevateClient_ = client; }
 
 void SluiceCopyAlgorithmMultiThread::Run() {
     try {
@@ -268,9 +268,9 @@ void SluiceCopyAlgorithmMultiThread::WatchThreads(SluiceCopyThreadContext& conte
     }
 }
 
-Quay::KernelHandle SluiceCopyAlgorithmMultiThread::CreateCopyThread(ThreadBody body, void* argument) {
+Marlin::KernelHandle SluiceCopyAlgorithmMultiThread::CreateCopyThread(ThreadBody body, void* argument) {
     unsigned id = 0;
-    return Quay::KernelHandle(
+    return Marlin::KernelHandle(
         reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, body, argument, CREATE_SUSPENDED, &id)));
 }
 

@@ -17,7 +17,7 @@
 #include <memory>
 
 #include "ISluiceCopyAlgorithm.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "SluiceOption.h"
 #include "SluiceStatus.h"
 #include "Stopwatch.h"
@@ -38,7 +38,7 @@ public:
     SluiceCopyAlgorithmMultiThread(const SluiceCopyAlgorithmMultiThread&) = delete;
     SluiceCopyAlgorithmMultiThread& operator=(const SluiceCopyAlgorithmMultiThread&) = delete;
 
-    void SetElevateClient(Quay::PipeCommandClient* client) override;
+    void SetElevateClient(Marlin::PipeCommandClient* client) override;
     // Returns when both copy threads have ended; never while one still runs.
     void Run() override;
 
@@ -50,7 +50,7 @@ protected:
 
     // Makes one copy thread, suspended. An empty handle means it could not be made; the
     // run then starts neither thread and reports a set-up failure.
-    virtual Quay::KernelHandle CreateCopyThread(ThreadBody body, void* argument);
+    virtual Marlin::KernelHandle CreateCopyThread(ThreadBody body, void* argument);
     // Called when the reader and the writer are ready, just before the threads are made.
     virtual void PrepareCopyThreads(CopyItemReader& reader, CopyItemWriter& writer);
 
@@ -74,13 +74,13 @@ private:
     std::unique_ptr<CopyItemReader> reader_;
     std::unique_ptr<CopyItemWriter> writer_;
     SluiceStatus status_;
-    Quay::KernelHandle cancelEvent_;
-    Quay::KernelHandle readerThread_;
-    Quay::KernelHandle writerThread_;
-    Quay::KernelHandle readerWakeEvent_;
-    Quay::KernelHandle writerWakeEvent_;
+    Marlin::KernelHandle cancelEvent_;
+    Marlin::KernelHandle readerThread_;
+    Marlin::KernelHandle writerThread_;
+    Marlin::KernelHandle readerWakeEvent_;
+    Marlin::KernelHandle writerWakeEvent_;
     int32_t elevationNeeded_ = 0;
-    Quay::PipeCommandClient* elevateClient_ = nullptr;  // not owned
+    Marlin::PipeCommandClient* elevateClient_ = nullptr;  // not owned
 };
 
 }  // namespace Marlin::Sluice

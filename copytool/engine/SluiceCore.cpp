@@ -64,14 +64,14 @@ unsigned __stdcall SluiceCore::ThreadMain(void* self) {
     return 0;
 }
 
-Quay::KernelHandle SluiceCore::ThreadWaitHandle() const {
+Marlin::KernelHandle SluiceCore::ThreadWaitHandle() const {
     std::lock_guard<std::mutex> guard(lock_);
-    if (!threadHandle_) return Quay::KernelHandle();
+    if (!threadHandle_) return Marlin::KernelHandle();
     HANDLE copy = nullptr;
     if (!::DuplicateHandle(::GetCurrentProcess(), threadHandle_.get(), ::GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE,
                            0))
-        return Quay::KernelHandle();
-    return Quay::KernelHandle(copy);
+        return Marlin::KernelHandle();
+    return Marlin::KernelHandle(copy);
 }
 
 bool SluiceCore::SetOption(const SluiceOption& option) {

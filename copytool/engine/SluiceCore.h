@@ -17,7 +17,7 @@
 #include <mutex>
 
 #include "ISluiceCopyAlgorithm.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "SluiceOption.h"
 
 namespace DesignPatterns {
@@ -55,7 +55,7 @@ public:
     // A handle of the engine thread of the latest Start that the caller owns: it stays
     // valid after the thread has ended, so a wait on it cannot meet a closed handle.
     // Empty when no thread was ever started or it cannot be duplicated.
-    Quay::KernelHandle ThreadWaitHandle() const;
+    Marlin::KernelHandle ThreadWaitHandle() const;
 
     // The option may be replaced only while idle; false (and nothing changed) otherwise.
     bool SetOption(const SluiceOption& option);
@@ -65,8 +65,8 @@ public:
     void SetObserver(DesignPatterns::IObserver* observer) { observer_.store(observer); }
     DesignPatterns::IObserver* Observer() const { return observer_.load(); }
     // The elevated instance's pipe client, handed to the algorithm; null in the normal process.
-    void SetPipe(Quay::PipeCommandClient* pipe) { pipe_.store(pipe); }
-    Quay::PipeCommandClient* Pipe() const { return pipe_.load(); }
+    void SetPipe(Marlin::PipeCommandClient* pipe) { pipe_.store(pipe); }
+    Marlin::PipeCommandClient* Pipe() const { return pipe_.load(); }
 
 private:
     static unsigned __stdcall ThreadMain(void* self);
@@ -80,8 +80,8 @@ private:
     // read by any thread, hence atomic. Not an owner: threadHandle_ owns the handle.
     std::atomic<HANDLE> thread_{nullptr};
     std::atomic<DesignPatterns::IObserver*> observer_{nullptr};
-    std::atomic<Quay::PipeCommandClient*> pipe_{nullptr};
-    Quay::KernelHandle threadHandle_;  // the latest started thread
+    std::atomic<Marlin::PipeCommandClient*> pipe_{nullptr};
+    Marlin::KernelHandle threadHandle_;  // the latest started thread
     AlgorithmFactory factory_;
 };
 

@@ -28,7 +28,7 @@
 #include <map>
 #include <vector>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "Observable.h"
 #include "SluiceCoreDisplayStatus.h"
 
@@ -138,7 +138,7 @@ private:
     void SetWriteSide(const SluiceStatus& status, uint64_t writtenBytes);
     static bool IsRemembered(int32_t answerGiven, int32_t applyToAllGiven);
 
-    Quay::KernelHandle lock_;
+    Marlin::KernelHandle lock_;
     std::map<uint32_t, int32_t> retryAnswers_;  // by platform error code; under the lock
     // Read before the lock is taken, so atomic.
     std::atomic<int32_t> encryptedFileAnswer_{0};
@@ -152,7 +152,7 @@ private:
     std::atomic<uint32_t> readProgressTick_{0};
     std::atomic<uint32_t> writeProgressTick_{0};
     TickSource ticks_;
-    std::vector<Quay::KernelHandle> cancelEventCopies_;  // what cancelEvent has published
+    std::vector<Marlin::KernelHandle> cancelEventCopies_;  // what cancelEvent has published
 };
 
 }  // namespace Marlin::Sluice

@@ -49,7 +49,7 @@ CMarlinFileCopyDlg::~CMarlinFileCopyDlg() {
     // it has counted the job, runs to its end) and is waited for here.
     if (m_core.HasThread()) {
         SignalCancel();
-        if (Quay::KernelHandle thread = m_core.ThreadWaitHandle()) ::WaitForSingleObject(thread.get(), INFINITE);
+        if (Marlin::KernelHandle thread = m_core.ThreadWaitHandle()) ::WaitForSingleObject(thread.get(), INFINITE);
     }
     m_core.SetObserver(nullptr);
     m_handler.reset();

@@ -29,8 +29,8 @@
 
 #include "CDialog.h"
 #include "CTransparentStatic.h"
-#include "GdiObject.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
+#include "UniqueHandle.h"
 #include "ProgressDialogIds.h"
 #include "SluiceCore.h"
 
@@ -121,7 +121,7 @@ private:
     uint64_t m_divisor = 1;  // weighted bytes per step of the progress bar, at least 1
     // The dialog's own duplicate of the engine's cancel event (from event 2100), so that
     // a cancel pressed after the engine has ended never signals a closed handle.
-    Quay::KernelHandle m_cancelEvent;
+    Marlin::KernelHandle m_cancelEvent;
     HICON m_hIcon = nullptr;  // shared, loaded with LoadIcon: never destroyed
     int32_t m_cancelling = 0;
     UINT_PTR m_timer = 0;      // the show timer while it runs

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 #include "TestFiles.h"
 #include "TestHarness.h"
 
@@ -56,7 +56,7 @@ uint64_t HashBytes(const void* data, size_t size, uint64_t hash) {
 }
 
 bool TryHashFile(const std::wstring& path, uint64_t& hash) {
-    Quay::FileHandle file(CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    Marlin::FileHandle file(CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
     // One buffer per thread: thousands of small files must not each cost a large allocation.

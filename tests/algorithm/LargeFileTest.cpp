@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 #include "JobFiles.h"
 #include "JobObserver.h"
 #include "JobRun.h"
@@ -22,7 +22,7 @@ namespace {
 // Each mebibyte starts with its own number, so a piece written to the wrong place (a
 // 32-bit offset wrapping at 4 GiB, say) changes the checksum.
 void WriteLargeFile(const std::wstring& path, uint64_t size) {
-    Quay::FileHandle file(CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    Marlin::FileHandle file(CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     REQUIRE(file);
     std::string block = quaytest::PatternBytes(16 * MiB, 77);

@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 #include "JobFiles.h"
 #include "JobObserver.h"
 #include "JobRun.h"
-#include "KernelHandle.h"
 #include "MoveWatch.h"
 #include "Paths.h"
 #include "SluiceCoreEvent.h"
@@ -26,11 +25,11 @@ using Marlin::Sluice::SluiceException;
 // the event named args[2] is signalled.
 TEST_CHILD("hold") {
     if (args.size() < 3) return 2;
-    Quay::FileHandle file(CreateFileW(quaytest::Widen(args[0]).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    Marlin::FileHandle file(CreateFileW(quaytest::Widen(args[0]).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
     if (!file) return 3;
-    Quay::KernelHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, quaytest::Widen(args[1]).c_str()));
-    Quay::KernelHandle release(OpenEventW(SYNCHRONIZE, FALSE, quaytest::Widen(args[2]).c_str()));
+    Marlin::KernelHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, quaytest::Widen(args[1]).c_str()));
+    Marlin::KernelHandle release(OpenEventW(SYNCHRONIZE, FALSE, quaytest::Widen(args[2]).c_str()));
     if (!ready || !release) return 4;
     SetEvent(ready.get());
     return WaitForSingleObject(release.get(), 120000) == WAIT_OBJECT_0 ? 0 : 5;
@@ -61,7 +60,7 @@ public:
 
 private:
     static inline int count_ = 0;
-    Quay::KernelHandle ready_, release_, child_;
+    Marlin::KernelHandle ready_, release_, child_;
     long exit_ = -1;
 };
 

@@ -18,17 +18,17 @@ SluiceCore::AlgorithmFactory TestAlgorithm::Factory(AlgorithmHooks& hooks) {
     };
 }
 
-Quay::KernelHandle TestAlgorithm::CreateCopyThread(ThreadBody body, void* argument) {
+Marlin::KernelHandle TestAlgorithm::CreateCopyThread(ThreadBody body, void* argument) {
     if (++attempts_ == hooks_.failThreadCreation) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return Quay::KernelHandle();
+        return Marlin::KernelHandle();
     }
     if (attempts_ == hooks_.lateThread) {
         lateStarts_.push_back(std::make_unique<LateStart>(LateStart{body, argument, hooks_.lateByMs}));
         body = &TestAlgorithm::StartLate;
         argument = lateStarts_.back().get();
     }
-    Quay::KernelHandle made = SluiceCopyAlgorithmMultiThread::CreateCopyThread(body, argument);
+    Marlin::KernelHandle made = SluiceCopyAlgorithmMultiThread::CreateCopyThread(body, argument);
     if (made) ++hooks_.threadsCreated;
     return made;
 }

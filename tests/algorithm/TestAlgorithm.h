@@ -37,7 +37,7 @@ public:
     static Marlin::Sluice::SluiceCore::AlgorithmFactory Factory(AlgorithmHooks& hooks);
 
 protected:
-    Quay::KernelHandle CreateCopyThread(ThreadBody body, void* argument) override;
+    Marlin::KernelHandle CreateCopyThread(ThreadBody body, void* argument) override;
     void PrepareCopyThreads(Marlin::Sluice::CopyItemReader& reader, Marlin::Sluice::CopyItemWriter& writer) override;
 
 private:

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "CopyBufferManagerSemaphoreLock.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "SluiceCopyThreadContext.h"
 #include "SluiceCoreEvent.h"
 #include "SluiceException.h"
@@ -24,9 +24,9 @@ using WaitResult = SluiceCopyThreadContext::WaitResult;
 
 namespace {
 
-Quay::KernelHandle Event() { return Quay::KernelHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr)); }
+Marlin::KernelHandle Event() { return Marlin::KernelHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr)); }
 
-bool Signalled(const Quay::KernelHandle& event) { return WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0; }
+bool Signalled(const Marlin::KernelHandle& event) { return WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0; }
 
 unsigned __stdcall WaitOn(void* event) {
     WaitForSingleObject(static_cast<HANDLE>(event), 60000);
@@ -39,12 +39,12 @@ struct Bench {
     SluiceCoreEvent event;
     SluiceStatus status;
     CopyBufferManagerSemaphoreLock manager;
-    Quay::KernelHandle cancel = Event(), readerWake = Event(), writerWake = Event();
+    Marlin::KernelHandle cancel = Event(), readerWake = Event(), writerWake = Event();
     Marlin::Stopwatch total, copy;
     SluiceCopyThreadContext context{option, event, status, manager, cancel.get(), readerWake.get(),
                                     writerWake.get(), total, copy, false};
-    Quay::KernelHandle peerExit = Event();
-    Quay::KernelHandle peer;
+    Marlin::KernelHandle peerExit = Event();
+    Marlin::KernelHandle peer;
 
     // The writer, as the reader sees it: a real thread, running until ended.
     void StartPeer() {

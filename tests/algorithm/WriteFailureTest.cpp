@@ -11,7 +11,7 @@
 #include "JobFiles.h"
 #include "JobObserver.h"
 #include "JobRun.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "MoveWatch.h"
 #include "Paths.h"
 #include "SluiceCoreEvent.h"
@@ -45,7 +45,7 @@ TEST_CASE("a write that fails with a full disk: retry continues the file, skip d
         // reader is held at x.bin's fifth mebibyte until the user has answered and a
         // moment more, so that it queues the rest of x.bin after the writer's reaction.
         std::atomic<bool> failed{false};
-        Quay::KernelHandle answered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        Marlin::KernelHandle answered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         CallbackTransfer reads([&](HANDLE, uint64_t offset, DWORD) -> DWORD {
             if (offset >= 4 * MiB && WaitForSingleObject(answered.get(), 0) != WAIT_OBJECT_0) {
                 WaitForSingleObject(answered.get(), 30000);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "SampleTree.h"
 #include "TestFiles.h"
 #include "TestHarness.h"
@@ -38,8 +38,8 @@ long RunProgram(const std::vector<std::wstring>& arguments) {
     if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         FAIL("cannot start " + quaytest::Utf8(program) + ": error " + std::to_string(GetLastError()));
     }
-    Quay::KernelHandle thread(info.hThread);
-    Quay::KernelHandle process(info.hProcess);
+    Marlin::KernelHandle thread(info.hThread);
+    Marlin::KernelHandle process(info.hProcess);
     return quaytest::WaitExit(process, 120000);
 }
 

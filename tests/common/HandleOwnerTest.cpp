@@ -1,12 +1,11 @@
 #include <windows.h>
 
-#include "FileHandle.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "TestFiles.h"
 #include "TestHarness.h"
 
-using Quay::FileHandle;
-using Quay::KernelHandle;
+using Marlin::FileHandle;
+using Marlin::KernelHandle;
 
 static bool IsOpen(HANDLE h) {
     DWORD flags = 0;

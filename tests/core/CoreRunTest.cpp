@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FakeAlgorithm.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "PipeCommandClient.h"
 #include "RecordingObserver.h"
 #include "SluiceCore.h"
@@ -59,7 +59,7 @@ RecordingObserver::Action LogEvents(StepLog& log) {
     return [&log](SluiceCoreEvent&, const Delivery& seen) { log.Add(std::to_string(seen.code)); };
 }
 
-Quay::KernelHandle ManualEvent() { return Quay::KernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
+Marlin::KernelHandle ManualEvent() { return Marlin::KernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
 
 std::string Joined(const std::vector<std::wstring>& paths) {
     std::string text;
@@ -78,7 +78,7 @@ TEST_CASE("a run delivers 1000 first and 1001 last, the algorithm's own notifica
                     }));
     RecordingObserver observer(LogEvents(log));
     core.SetObserver(&observer);
-    Quay::PipeCommandClient pipe(L"\\\\.\\pipe\\quaytest-core-never-opened");
+    Marlin::PipeCommandClient pipe(L"\\\\.\\pipe\\quaytest-core-never-opened");
     core.SetPipe(&pipe);
 
     core.Run();
@@ -230,8 +230,8 @@ TEST_CASE("a run without an observer still runs the algorithm") {
 
 TEST_CASE("Start runs the job on an engine thread and refuses a second run and a new option meanwhile") {
     JobFolders folders;
-    Quay::KernelHandle entered = ManualEvent();
-    Quay::KernelHandle release = ManualEvent();
+    Marlin::KernelHandle entered = ManualEvent();
+    Marlin::KernelHandle release = ManualEvent();
     REQUIRE(entered && release);
     StepLog log;
     SluiceCore core(Job({folders.src()}, folders.dst()), FakeAlgorithm::Factory(log, [&](SluiceCoreEvent& e) {
@@ -256,7 +256,7 @@ TEST_CASE("Start runs the job on an engine thread and refuses a second run and a
     CHECK(!core.SetOption(Job({folders.dst()}, folders.src())));
     CHECK_EQ(core.Option().destination, folders.dst());
 
-    Quay::KernelHandle waitable = core.ThreadWaitHandle();
+    Marlin::KernelHandle waitable = core.ThreadWaitHandle();
     REQUIRE(waitable);
     SetEvent(release.get());
     REQUIRE_EQ(WaitForSingleObject(waitable.get(), kGenerousWaitMs), DWORD(WAIT_OBJECT_0));
@@ -277,13 +277,13 @@ TEST_CASE("a wait handle stays valid after its run ended and after the next run 
     core.SetObserver(&observer);
 
     REQUIRE_EQ(core.Start(), 1);
-    Quay::KernelHandle first = core.ThreadWaitHandle();
+    Marlin::KernelHandle first = core.ThreadWaitHandle();
     REQUIRE(first);
     REQUIRE_EQ(WaitForSingleObject(first.get(), kGenerousWaitMs), DWORD(WAIT_OBJECT_0));
     // The thread has ended, so its reference is clear and a new run may start.
     REQUIRE(!core.HasThread());
     REQUIRE_EQ(core.Start(), 1);
-    Quay::KernelHandle second = core.ThreadWaitHandle();
+    Marlin::KernelHandle second = core.ThreadWaitHandle();
     REQUIRE(second);
     CHECK(second.get() != first.get());
     REQUIRE_EQ(WaitForSingleObject(second.get(), kGenerousWaitMs), DWORD(WAIT_OBJECT_0));
@@ -295,8 +295,8 @@ TEST_CASE("a wait handle stays valid after its run ended and after the next run 
 
 TEST_CASE("destroying the core waits for its engine thread to finish the run") {
     JobFolders folders;
-    Quay::KernelHandle entered = ManualEvent();
-    Quay::KernelHandle release = ManualEvent();
+    Marlin::KernelHandle entered = ManualEvent();
+    Marlin::KernelHandle release = ManualEvent();
     StepLog log;
     RecordingObserver observer;
     auto core = std::make_unique<SluiceCore>(Job({folders.src()}, folders.dst()),
@@ -323,7 +323,7 @@ TEST_CASE("a run that ends at once still leaves the core idle, every time") {
     for (int run = 0; run < 25; ++run) {
         CONTEXT("run " + std::to_string(run));
         REQUIRE_EQ(core.Start(), 1);
-        Quay::KernelHandle waitable = core.ThreadWaitHandle();
+        Marlin::KernelHandle waitable = core.ThreadWaitHandle();
         REQUIRE(waitable);
         REQUIRE_EQ(WaitForSingleObject(waitable.get(), kGenerousWaitMs), DWORD(WAIT_OBJECT_0));
         REQUIRE(!core.HasThread());

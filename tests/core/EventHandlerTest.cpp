@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "Observable.h"
 #include "SluiceCoreEvent.h"
 #include "SluiceCoreEventHandler.h"
@@ -82,7 +82,7 @@ HWND MakeWindow(WindowState& state) {
 class UiThread {
 public:
     UiThread() {
-        Quay::KernelHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        Marlin::KernelHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         thread_ = std::thread([this, &ready] {
             threadId_ = GetCurrentThreadId();
             window_ = MakeWindow(state);

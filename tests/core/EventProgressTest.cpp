@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "RecordingObserver.h"
 #include "SluiceCoreEvent.h"
 #include "SluiceException.h"
@@ -275,7 +275,7 @@ TEST_CASE("2100 sets the totals and publishes a cancel handle that outlives the 
         REQUIRE(status.items.AddItem(CopyItemData(path, size, kind)));
 
     CHECK(event.cancelEvent == nullptr);
-    Quay::KernelHandle cancel(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    Marlin::KernelHandle cancel(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     REQUIRE(cancel);
     event.NotifyEnumerated(status, cancel.get());
     REQUIRE_EQ(observer.Count(), size_t(1));

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "RecordingObserver.h"
 #include "SluiceCoreEvent.h"
 #include "SluiceException.h"
@@ -278,7 +278,7 @@ TEST_CASE("a question without memory leaves its answer in the event") {
 
 TEST_CASE("a question answered for all while another thread waited for the lock is not asked again") {
     SluiceCoreEvent event;
-    Quay::KernelHandle secondAsking(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    Marlin::KernelHandle secondAsking(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread second;
     int32_t secondAnswer = -1;
     const SluiceExceptionOverwrite conflict = Conflict(false, false);

@@ -33,7 +33,7 @@ FakeAlgorithm::FakeAlgorithm(const Marlin::Sluice::SluiceOption& option, Marlin:
 
 FakeAlgorithm::~FakeAlgorithm() { log_.Add("destroyed"); }
 
-void FakeAlgorithm::SetElevateClient(Quay::PipeCommandClient* client) {
+void FakeAlgorithm::SetElevateClient(Marlin::PipeCommandClient* client) {
     {
         std::lock_guard<std::mutex> guard(log_.lock);
         log_.clientSeen = client;

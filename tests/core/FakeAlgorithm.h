@@ -23,7 +23,7 @@ struct StepLog {
     mutable std::mutex lock;
     std::vector<std::string> steps;
     Marlin::Sluice::SluiceOption optionSeen;
-    Quay::PipeCommandClient* clientSeen = nullptr;
+    Marlin::PipeCommandClient* clientSeen = nullptr;
     int made = 0;
 };
 
@@ -35,7 +35,7 @@ public:
                   StepLog& log);
     ~FakeAlgorithm() override;
 
-    void SetElevateClient(Quay::PipeCommandClient* client) override;
+    void SetElevateClient(Marlin::PipeCommandClient* client) override;
     void Run() override;
 
     // A factory for SluiceCore that makes one of these per run.

@@ -97,18 +97,18 @@ int FakeMachine::OpenHandles() const {
     return open;
 }
 
-Quay::FileHandle FakeMachine::Open(const std::wstring& path) {
+Marlin::FileHandle FakeMachine::Open(const std::wstring& path) {
     const std::wstring key = Upper(path);
     ++opens_[key];
     if (!controllers_.count(key) && !hubs_.count(key) && !scripts_.count(key)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
-        return Quay::FileHandle();
+        return Marlin::FileHandle();
     }
     // A real kernel object stands for the device, so the callers' owners really close it.
     HANDLE h = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     handlePaths_[h] = key;
     handedOut_.push_back(h);
-    return Quay::FileHandle(h);
+    return Marlin::FileHandle(h);
 }
 
 bool FakeMachine::Control(HANDLE device, DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,

@@ -97,7 +97,7 @@ public:
     const std::vector<std::wstring>& MountPointQueries() const { return mountPointQueries_; }
 
     // IDeviceIo
-    Quay::FileHandle Open(const std::wstring& path) override;
+    Marlin::FileHandle Open(const std::wstring& path) override;
     bool Control(HANDLE device, DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
                  DWORD& returned) override;
     // IConfigManager

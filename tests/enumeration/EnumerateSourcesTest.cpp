@@ -260,7 +260,7 @@ TEST_CASE("file sizes above 4 GiB keep their high half") {
     quaytest::MakeDir(src);
     const int64_t size = (int64_t{5} << 32) + 7;
     {
-        Quay::FileHandle f(CreateFileW((src + L"\\huge.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        Marlin::FileHandle f(CreateFileW((src + L"\\huge.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         REQUIRE(f.valid());
         LARGE_INTEGER at;
         at.QuadPart = size;

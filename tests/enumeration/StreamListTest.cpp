@@ -199,7 +199,7 @@ TEST_CASE("through the platform, a file Wine cannot back up and a missing file g
         CHECK(list.empty());
     }
     // The file was let go: it can be opened without sharing again.
-    Quay::FileHandle again(CreateFileW((dir / L"plain.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    Marlin::FileHandle again(CreateFileW((dir / L"plain.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                        OPEN_EXISTING, 0, nullptr));
     CHECK(again.valid());
 }

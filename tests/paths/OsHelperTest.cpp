@@ -8,7 +8,7 @@
 
 #include "COSVersion.h"
 #include "DynamicFunctionObject.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "ShellFunctions.h"
 #include "ShellLibraryFunctions.h"
 #include "Stopwatch.h"
@@ -88,7 +88,7 @@ TEST_CASE("a dynamic function is found in a loaded module and empty for a missin
 
 TEST_CASE("the shell's item function resolves once from the loaded shell32") {
     // The copy tool has shell32 loaded by its imports; this program imports nothing from it.
-    Quay::ModuleHandle shell32(LoadLibraryW(L"shell32.dll"));
+    Marlin::ModuleHandle shell32(LoadLibraryW(L"shell32.dll"));
     REQUIRE(shell32);
     CHECK(ResolveShellFunctions());
     const auto first = ShellCreateItemFromParsingName().get();
@@ -134,7 +134,7 @@ TEST_CASE("COSVersion reports the running system, and a test can present an olde
 
 TEST_CASE("the shell library functions answer as shlwapi's own exports do") {
     // This program imports nothing from shlwapi; its exports are asked through a handle.
-    Quay::ModuleHandle shlwapi(LoadLibraryW(L"shlwapi.dll"));
+    Marlin::ModuleHandle shlwapi(LoadLibraryW(L"shlwapi.dll"));
     REQUIRE(shlwapi);
     DynamicFunctionObject<decltype(::PathIsUNCW)> isUnc(shlwapi.get(), "PathIsUNCW");
     DynamicFunctionObject<decltype(::PathIsUNCServerShareW)> isServerShare(shlwapi.get(), "PathIsUNCServerShareW");

@@ -45,8 +45,8 @@ void EchoServer::OnCommand(const std::vector<uint8_t>& message) {
     if (message.size() < 4) return status(1);
     int32_t command = 0;
     std::memcpy(&command, message.data(), 4);
-    if (command == Quay::ProtocolVersion::Command) {
-        auto reply = Quay::ProtocolVersion().Reply();
+    if (command == Marlin::ProtocolVersion::Command) {
+        auto reply = Marlin::ProtocolVersion().Reply();
         Write(reply.data(), static_cast<uint32_t>(reply.size()));
     } else if (command == EchoCommand) {
         std::vector<uint8_t> reply(message);

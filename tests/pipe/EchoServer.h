@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "PipeCommandServer.h"
 
 namespace pipetest {
 
-class EchoServer : public Quay::PipeCommandServer {
+class EchoServer : public Marlin::PipeCommandServer {
 public:
     static constexpr int32_t EchoCommand = 2;
     static constexpr int32_t NoticeCommand = 10;
@@ -39,8 +39,8 @@ public:
 
 private:
     HANDLE abandon_ = nullptr;
-    Quay::KernelHandle waitEntered_;
-    Quay::KernelHandle transferWaiting_;
+    Marlin::KernelHandle waitEntered_;
+    Marlin::KernelHandle transferWaiting_;
     std::atomic<int> waitCalls_{0};
     std::atomic<int> connections_{0};
     std::atomic<bool> inConnect_{false};

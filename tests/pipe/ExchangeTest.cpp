@@ -25,7 +25,7 @@ static std::vector<size_t> ExpectedRequests() {
 // args: pipe name [, event to signal once the pipe is open]
 TEST_CHILD("echo-client") {
     pipetest::PeerProcess::LimitLifetime();
-    Quay::PipeCommandClient client(pipetest::FromAscii(args.at(0)));
+    Marlin::PipeCommandClient client(pipetest::FromAscii(args.at(0)));
     if (!client.OpenWait(20000)) return 2;
     if (args.size() > 1 && !pipetest::SignalNamedEvent(args[1])) return 3;
     return pipetest::EchoConversation(client, Sizes);

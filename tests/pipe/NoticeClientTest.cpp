@@ -29,7 +29,7 @@ static std::vector<uint8_t> ServiceAnswer() {
 // one notice and answers it with 1500 bytes so the client's Read is exercised too.
 TEST_CHILD("logging-service") {
     pipetest::PeerProcess::LimitLifetime();
-    Quay::KernelHandle presence(CreateMutexA(nullptr, FALSE, args.at(1).c_str()));
+    Marlin::KernelHandle presence(CreateMutexA(nullptr, FALSE, args.at(1).c_str()));
     if (!presence) return 2;
     if (!pipetest::SignalNamedEvent(args.at(2))) return 3;
     Sleep(500);
@@ -48,7 +48,7 @@ TEST_CHILD("logging-service") {
 // args: mutex name, event to signal once held, event to signal just before letting go.
 TEST_CHILD("mutex-holder") {
     pipetest::PeerProcess::LimitLifetime();
-    Quay::KernelHandle presence(CreateMutexA(nullptr, FALSE, args.at(0).c_str()));
+    Marlin::KernelHandle presence(CreateMutexA(nullptr, FALSE, args.at(0).c_str()));
     if (!presence) return 2;
     if (!pipetest::SignalNamedEvent(args.at(1))) return 3;
     Sleep(400);

@@ -30,7 +30,7 @@ TEST_CASE("OpenWait(1000) opens a pipe that is created 300 ms after the wait beg
     auto goEvent = pipetest::CreateNamedEvent(go);
     pipetest::PeerProcess child("late-server", {pipetest::Ascii(name), go});
 
-    Quay::PipeCommandClient client(name);
+    Marlin::PipeCommandClient client(name);
     SetEvent(goEvent.get());
     CHECK_EQ(client.Open(), 0);  // not there yet
     CHECK_EQ(client.OpenWait(1000), 1);
@@ -40,7 +40,7 @@ TEST_CASE("OpenWait(1000) opens a pipe that is created 300 ms after the wait beg
 }
 
 TEST_CASE("OpenWait(1000) gives up after about a second when no pipe appears") {
-    Quay::PipeCommandClient client(pipetest::UniquePipeName("never"));
+    Marlin::PipeCommandClient client(pipetest::UniquePipeName("never"));
     ULONGLONG t0 = GetTickCount64();
     CHECK_EQ(client.OpenWait(1000), 0);
     ULONGLONG elapsed = GetTickCount64() - t0;
@@ -66,7 +66,7 @@ TEST_CASE("the wait counts elapsed ticks, also across the wrap of the tick count
     };
     for (const auto& row : rows) {
         CONTEXT(row.what);
-        CHECK_EQ(Quay::PipeCommandClient::StillWaiting(row.start, row.now, row.limit), row.waiting);
+        CHECK_EQ(Marlin::PipeCommandClient::StillWaiting(row.start, row.now, row.limit), row.waiting);
         CHECK_EQ(CPipeCommandClient::StillWaiting(row.start, row.now, row.limit), row.waiting);
     }
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 namespace pipetest {
 
@@ -27,7 +27,7 @@ public:
     static void LimitLifetime(DWORD milliseconds = 90000);
 
 private:
-    Quay::KernelHandle process_;
+    Marlin::KernelHandle process_;
 };
 
 }  // namespace pipetest

@@ -19,17 +19,17 @@ std::string Ascii(const std::wstring& s) { return std::string(s.begin(), s.end()
 
 std::wstring FromAscii(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-Quay::KernelHandle CreateNamedEvent(const std::string& name) {
-    return Quay::KernelHandle(CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
+Marlin::KernelHandle CreateNamedEvent(const std::string& name) {
+    return Marlin::KernelHandle(CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
 }
 
 bool SignalNamedEvent(const std::string& name) {
-    Quay::KernelHandle e(OpenEventA(EVENT_MODIFY_STATE, FALSE, name.c_str()));
+    Marlin::KernelHandle e(OpenEventA(EVENT_MODIFY_STATE, FALSE, name.c_str()));
     return e && SetEvent(e.get());
 }
 
 bool WaitNamedEvent(const std::string& name, DWORD milliseconds) {
-    Quay::KernelHandle e(OpenEventA(SYNCHRONIZE, FALSE, name.c_str()));
+    Marlin::KernelHandle e(OpenEventA(SYNCHRONIZE, FALSE, name.c_str()));
     return e && WaitForSingleObject(e.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
@@ -47,12 +47,12 @@ std::vector<uint8_t> EchoReply(const std::vector<uint8_t>& request) {
     return out;
 }
 
-int EchoConversation(Quay::PipeCommandBase& channel, const std::vector<size_t>& sizes) {
-    auto version = Quay::ProtocolVersion::Request();
+int EchoConversation(Marlin::PipeCommandBase& channel, const std::vector<size_t>& sizes) {
+    auto version = Marlin::ProtocolVersion::Request();
     if (!channel.Write(version.data(), static_cast<uint32_t>(version.size()))) return 10;
     std::vector<uint8_t> reply;
     if (!channel.Read(reply)) return 11;
-    if (!Quay::ProtocolVersion().AcceptsReply(reply)) return 12;
+    if (!Marlin::ProtocolVersion().AcceptsReply(reply)) return 12;
     int step = 20;
     for (size_t size : sizes) {
         auto request = EchoRequest(size, static_cast<uint32_t>(size));

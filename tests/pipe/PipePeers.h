@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "PipeCommandBase.h"
 
 namespace pipetest {
@@ -21,7 +21,7 @@ std::string Ascii(const std::wstring& s);
 std::wstring FromAscii(const std::string& s);
 
 // A manual-reset named event, created by the test before it starts the peer.
-Quay::KernelHandle CreateNamedEvent(const std::string& name);
+Marlin::KernelHandle CreateNamedEvent(const std::string& name);
 bool SignalNamedEvent(const std::string& name);
 bool WaitNamedEvent(const std::string& name, DWORD milliseconds);
 
@@ -32,6 +32,6 @@ std::vector<uint8_t> EchoReply(const std::vector<uint8_t>& request);
 
 // The client side of a whole conversation on an open channel: the version handshake,
 // then one echo of each size. 0 when every reply was right, else a code naming the step.
-int EchoConversation(Quay::PipeCommandBase& channel, const std::vector<size_t>& sizes);
+int EchoConversation(Marlin::PipeCommandBase& channel, const std::vector<size_t>& sizes);
 
 }  // namespace pipetest

@@ -5,7 +5,7 @@
 #include "ProtocolVersion.h"
 #include "TestHarness.h"
 
-using Quay::ProtocolVersion;
+using Marlin::ProtocolVersion;
 
 static std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
     std::vector<uint8_t> out;

@@ -6,7 +6,7 @@
 
 namespace pipetest {
 
-RunningServer::RunningServer(Quay::PipeCommandServer& server)
+RunningServer::RunningServer(Marlin::PipeCommandServer& server)
     : server_(server), done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     thread_ = std::thread([this] {
         result_ = server_.Run();

@@ -7,14 +7,14 @@
 #include <atomic>
 #include <thread>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "PipeCommandServer.h"
 
 namespace pipetest {
 
 class RunningServer {
 public:
-    explicit RunningServer(Quay::PipeCommandServer& server);
+    explicit RunningServer(Marlin::PipeCommandServer& server);
     ~RunningServer();
     RunningServer(const RunningServer&) = delete;
     RunningServer& operator=(const RunningServer&) = delete;
@@ -24,8 +24,8 @@ public:
     int Result() const { return result_.load(); }
 
 private:
-    Quay::PipeCommandServer& server_;
-    Quay::KernelHandle done_;
+    Marlin::PipeCommandServer& server_;
+    Marlin::KernelHandle done_;
     std::atomic<int> result_{-2};
     std::thread thread_;
 };

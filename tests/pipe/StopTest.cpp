@@ -14,7 +14,7 @@ using pipetest::EchoServer;
 using pipetest::RunningServer;
 
 static bool PipeExists(const std::wstring& name) {
-    Quay::FileHandle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    Marlin::FileHandle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_OVERLAPPED, nullptr));
     return h.valid() || GetLastError() != ERROR_FILE_NOT_FOUND;
 }
@@ -22,7 +22,7 @@ static bool PipeExists(const std::wstring& name) {
 // args: pipe name
 TEST_CHILD("version-client") {
     pipetest::PeerProcess::LimitLifetime();
-    Quay::PipeCommandClient client(pipetest::FromAscii(args.at(0)));
+    Marlin::PipeCommandClient client(pipetest::FromAscii(args.at(0)));
     if (!client.OpenWait(20000)) return 2;
     return pipetest::EchoConversation(client, {});
 }
@@ -31,7 +31,7 @@ TEST_CHILD("version-client") {
 // because the server went away.
 TEST_CHILD("silent-client") {
     pipetest::PeerProcess::LimitLifetime();
-    Quay::PipeCommandClient client(pipetest::FromAscii(args.at(0)));
+    Marlin::PipeCommandClient client(pipetest::FromAscii(args.at(0)));
     if (!client.OpenWait(20000)) return 2;
     if (!pipetest::SignalNamedEvent(args.at(1))) return 3;
     std::vector<uint8_t> message;
@@ -42,7 +42,7 @@ TEST_CHILD("silent-client") {
 // and checks the answer.
 TEST_CHILD("late-sender") {
     pipetest::PeerProcess::LimitLifetime();
-    Quay::PipeCommandClient client(pipetest::FromAscii(args.at(0)));
+    Marlin::PipeCommandClient client(pipetest::FromAscii(args.at(0)));
     if (!client.OpenWait(20000)) return 2;
     if (!pipetest::WaitNamedEvent(args.at(1), 30000)) return 3;
     auto request = pipetest::EchoRequest(1500, 7);
@@ -108,7 +108,7 @@ TEST_CASE("a read whose wait was abandoned is cancelled: the next read gets the 
     std::wstring name = pipetest::UniquePipeName("abandon");
     std::string go = pipetest::UniqueObjectName("go");
     auto goEvent = pipetest::CreateNamedEvent(go);
-    Quay::KernelHandle abandon(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    Marlin::KernelHandle abandon(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     EchoServer server(name);
     server.SetAbandonEvent(abandon.get());
     REQUIRE_EQ(server.Create(), 1);

@@ -232,7 +232,7 @@ TEST_CASE("abort drops the file's queued records, closes it, and the writer's ab
         CHECK_EQ(pool->GetUsedSize(), usedByB);
         for (const auto& record : pool.Records()) CHECK(record.path == b);
         // Closed for real: the file can now be opened for writing without sharing.
-        Quay::FileHandle exclusive(CreateFileW(a.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        Marlin::FileHandle exclusive(CreateFileW(a.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         CHECK(exclusive.valid());
     }
     {

@@ -2,17 +2,17 @@
 
 #include <windows.h>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 #include "TestFiles.h"
 #include "TestHarness.h"
 
 // The child: args are the path and the names of the two events.
 TEST_CHILD("hold-file") {
-    Quay::FileHandle file(CreateFileW(quaytest::Widen(args.at(0)).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    Marlin::FileHandle file(CreateFileW(quaytest::Widen(args.at(0)).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
     if (!file) return 2;
-    Quay::KernelHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, quaytest::Widen(args.at(1)).c_str()));
-    Quay::KernelHandle quit(OpenEventW(SYNCHRONIZE, FALSE, quaytest::Widen(args.at(2)).c_str()));
+    Marlin::KernelHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, quaytest::Widen(args.at(1)).c_str()));
+    Marlin::KernelHandle quit(OpenEventW(SYNCHRONIZE, FALSE, quaytest::Widen(args.at(2)).c_str()));
     if (!ready || !quit) return 3;
     SetEvent(ready.get());
     return WaitForSingleObject(quit.get(), 60000) == WAIT_OBJECT_0 ? 0 : 4;
@@ -21,8 +21,8 @@ TEST_CHILD("hold-file") {
 FileHolder::FileHolder(const std::wstring& path) {
     static int serial = 0;
     const std::string tag = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
-    ready_ = Quay::KernelHandle(CreateEventW(nullptr, TRUE, FALSE, quaytest::Widen("hold-ready-" + tag).c_str()));
-    quit_ = Quay::KernelHandle(CreateEventW(nullptr, TRUE, FALSE, quaytest::Widen("hold-quit-" + tag).c_str()));
+    ready_ = Marlin::KernelHandle(CreateEventW(nullptr, TRUE, FALSE, quaytest::Widen("hold-ready-" + tag).c_str()));
+    quit_ = Marlin::KernelHandle(CreateEventW(nullptr, TRUE, FALSE, quaytest::Widen("hold-quit-" + tag).c_str()));
     REQUIRE(ready_ && quit_);
     process_ = quaytest::StartChild("hold-file", {quaytest::Utf8(path), "hold-ready-" + tag, "hold-quit-" + tag});
     HANDLE both[] = {ready_.get(), process_.get()};

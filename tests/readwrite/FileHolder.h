@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 class FileHolder {
 public:
@@ -14,5 +14,5 @@ public:
     FileHolder& operator=(const FileHolder&) = delete;
 
 private:
-    Quay::KernelHandle ready_, quit_, process_;
+    Marlin::KernelHandle ready_, quit_, process_;
 };

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "FileHandle.h"
+#include "UniqueHandle.h"
 #include "FileInformationQuery.h"
 #include "TestFiles.h"
 #include "TestHarness.h"
@@ -26,8 +26,8 @@ protected:
     }
 };
 
-Quay::FileHandle OpenRead(const std::wstring& path) {
-    return Quay::FileHandle(
+Marlin::FileHandle OpenRead(const std::wstring& path) {
+    return Marlin::FileHandle(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
@@ -69,7 +69,7 @@ TEST_CASE("file information equals the platform's, with one volume question per 
     int index = 0;
     for (const std::wstring& f : files) {
         CONTEXT("file " + std::to_string(index++));
-        Quay::FileHandle file = OpenRead(f);
+        Marlin::FileHandle file = OpenRead(f);
         REQUIRE(file);
         BY_HANDLE_FILE_INFORMATION expected{};
         REQUIRE(GetFileInformationByHandle(file.get(), &expected));
@@ -84,7 +84,7 @@ TEST_CASE("file information equals the platform's, with one volume question per 
 
     // A named stream lies in its file's folder.
     query.Clear();
-    Quay::FileHandle file = OpenRead(files[0]);
+    Marlin::FileHandle file = OpenRead(files[0]);
     BY_HANDLE_FILE_INFORMATION got{};
     REQUIRE(query.Query(file.get(), files[0] + L":s1", got));
     REQUIRE(query.Query(file.get(), files[0], got));
@@ -102,7 +102,7 @@ TEST_CASE("file information: only so many folders are remembered, the least rece
     CountingQuery query;
     auto ask = [&](int folder) {
         const std::wstring path = c / (L"f" + std::to_wstring(folder) + L"\\x.bin");
-        Quay::FileHandle file = OpenRead(path);
+        Marlin::FileHandle file = OpenRead(path);
         BY_HANDLE_FILE_INFORMATION info{};
         REQUIRE(query.Query(file.get(), path, info));
     };

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "TestFiles.h"
 #include "TestHarness.h"
 
@@ -44,7 +44,7 @@ void ResizeFromOutside(const std::wstring& path, uint64_t size) {
     if (!CreateProcessW(L"Z:\\usr\\bin\\truncate", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
         FAIL("cannot start truncate: error " + std::to_string(GetLastError()));
-    Quay::KernelHandle process(pi.hProcess), thread(pi.hThread);
+    Marlin::KernelHandle process(pi.hProcess), thread(pi.hThread);
     // The handle Wine gives for a native program does not follow it to its end; the size
     // itself tells when it is done.
     for (int i = 0; i < 1000; ++i) {

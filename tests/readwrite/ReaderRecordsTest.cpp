@@ -59,7 +59,7 @@ TEST_CASE("a file becomes its header record, then data records covering it in or
         quaytest::WriteBytes(path, bytes);
         BY_HANDLE_FILE_INFORMATION expected{};
         {
-            Quay::FileHandle h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+            Marlin::FileHandle h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
             REQUIRE(GetFileInformationByHandle(h.get(), &expected));
         }
 

@@ -32,7 +32,7 @@ std::vector<uint8_t> SomeRecord() {
     return Concat({r, Le32(1), Le32(1), Le32(1)});
 }
 
-const std::vector<uint8_t> kVersionReply = Quay::ProtocolVersion().Reply();
+const std::vector<uint8_t> kVersionReply = Marlin::ProtocolVersion().Reply();
 
 }  // namespace
 

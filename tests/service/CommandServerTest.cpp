@@ -49,7 +49,7 @@ TEST_CASE("the version request is answered with the 20-byte version reply") {
     CHECK_EQ(Hex(c.Ask(Le32(1))), Hex(Concat({Le32(0), Le32(1), Le32(0), Le32(0), Le32(1)})));
     std::array<uint8_t, 16> version{};
     CHECK_EQ(c.client.QueryVersion(version), 1);
-    CHECK(version == Quay::ProtocolVersion().Bytes());
+    CHECK(version == Marlin::ProtocolVersion().Bytes());
 }
 
 TEST_CASE("a drive query is answered with status 0 and the drive's record, whatever could be read") {
@@ -109,7 +109,7 @@ TEST_CASE("malformed requests get status 2, unknown commands status 1, and the c
         CONTEXT(row.what);
         CHECK_EQ(Hex(c.Ask(row.request)), Hex(Le32(row.status)));
         // The next request on the same connection is served normally.
-        CHECK(Quay::ProtocolVersion().AcceptsReply(c.Ask(Le32(1))));
+        CHECK(Marlin::ProtocolVersion().AcceptsReply(c.Ask(Le32(1))));
     }
     // A malformed drive request never reaches a drive.
     CHECK(c.drives.OpenAttempts().empty());

@@ -3,7 +3,7 @@
 // before the stop, and repeated starts and stops.
 #include <windows.h>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "ProtocolVersion.h"
 #include "ScriptedReplyServer.h"
 #include "ServiceCommandClient.h"
@@ -16,13 +16,13 @@ using Marlin::Sluice::ServiceCommandClient;
 namespace {
 
 // A handle of our own on the controller's thread, valid after the controller forgets it.
-Quay::KernelHandle WatchThread(HANDLE thread) {
+Marlin::KernelHandle WatchThread(HANDLE thread) {
     HANDLE copy = nullptr;
     if (!thread ||
         !DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &copy, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0)) {
-        return Quay::KernelHandle();
+        return Marlin::KernelHandle();
     }
-    return Quay::KernelHandle(copy);
+    return Marlin::KernelHandle(copy);
 }
 
 // Leaves no controller behind when a test fails midway.
@@ -49,7 +49,7 @@ TEST_CASE("a stop while a client is connected and idle ends the server thread an
     REQUIRE_EQ(client.OpenWait(10000), 1);
     std::array<uint8_t, 16> version{};
     REQUIRE_EQ(client.QueryVersion(version), 1);
-    CHECK(version == Quay::ProtocolVersion().Bytes());
+    CHECK(version == Marlin::ProtocolVersion().Bytes());
     // The client now sits idle; the server waits in its read.
 
     ULONGLONG t0 = GetTickCount64();
@@ -63,7 +63,7 @@ TEST_CASE("a stop while a client is connected and idle ends the server thread an
     CHECK_EQ(code, DWORD{0});  // Run returned 0: it was stopped, not terminated
 
     std::vector<uint8_t> reply;
-    auto request = Quay::ProtocolVersion::Request();
+    auto request = Marlin::ProtocolVersion::Request();
     bool sent = client.Write(request.data(), static_cast<uint32_t>(request.size())) != 0;
     CHECK(!(sent && client.Read(reply)));
     // The pipe is gone: nobody can connect any more.

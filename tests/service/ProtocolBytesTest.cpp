@@ -77,7 +77,7 @@ std::vector<uint8_t> DistinctRecordBytes() {
 }  // namespace
 
 TEST_CASE("requests are the command and, for a drive, the letter as one UTF-16 unit") {
-    CHECK_EQ(Hex(Quay::ProtocolVersion::Request()), Hex({0x01, 0x00, 0x00, 0x00}));
+    CHECK_EQ(Hex(Marlin::ProtocolVersion::Request()), Hex({0x01, 0x00, 0x00, 0x00}));
     CHECK_EQ(Hex(ServiceProtocol::ReadDriveRequest(u'E')), Hex({0x02, 0x00, 0x00, 0x00, 0x45, 0x00}));
     // The letter goes as the path has it; the service does not care about case.
     CHECK_EQ(Hex(ServiceProtocol::ReadDriveRequest(u'e')), Hex({0x02, 0x00, 0x00, 0x00, 0x65, 0x00}));
@@ -85,7 +85,7 @@ TEST_CASE("requests are the command and, for a drive, the letter as one UTF-16 u
 }
 
 TEST_CASE("the version reply is status 0 and the words 1, 0, 0, 1; errors are the status alone") {
-    CHECK_EQ(Hex(Quay::ProtocolVersion().Reply()), Hex(Concat({Le32(0), Le32(1), Le32(0), Le32(0), Le32(1)})));
+    CHECK_EQ(Hex(Marlin::ProtocolVersion().Reply()), Hex(Concat({Le32(0), Le32(1), Le32(0), Le32(0), Le32(1)})));
     CHECK_EQ(Hex(ServiceProtocol::StatusReply(ServiceProtocol::StatusUnknownCommand)), Hex(Le32(1)));
     CHECK_EQ(Hex(ServiceProtocol::StatusReply(ServiceProtocol::StatusMalformed)), Hex(Le32(2)));
 }
@@ -135,7 +135,7 @@ TEST_CASE("reading a drive reply stores each part as it comes and fails on anyth
 }
 
 TEST_CASE("reading a version reply takes exactly status 0 and 16 bytes") {
-    const std::vector<uint8_t> good = Quay::ProtocolVersion().Reply();
+    const std::vector<uint8_t> good = Marlin::ProtocolVersion().Reply();
     struct Row {
         const char* what;
         std::vector<uint8_t> reply;
@@ -151,6 +151,6 @@ TEST_CASE("reading a version reply takes exactly status 0 and 16 bytes") {
         CONTEXT(row.what);
         std::array<uint8_t, 16> version{};
         CHECK_EQ(ServiceProtocol::ParseVersionReply(row.reply.data(), row.reply.size(), version), row.result);
-        if (row.result == 1) CHECK(version == Quay::ProtocolVersion().Bytes());
+        if (row.result == 1) CHECK(version == Marlin::ProtocolVersion().Bytes());
     }
 }

@@ -14,7 +14,7 @@
 
 namespace svctest {
 
-class ScriptedReplyServer : public Quay::PipeCommandServer {
+class ScriptedReplyServer : public Marlin::PipeCommandServer {
 public:
     ScriptedReplyServer(std::wstring pipeName, std::vector<std::vector<uint8_t>> replies);
 

@@ -11,8 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "FileHandle.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "ProtocolVersion.h"
 #include "ServiceCommandClient.h"
 #include "ServiceFixtures.h"
@@ -79,7 +78,7 @@ void StopAndDelete(SC_HANDLE service, DWORD pid) {
         WaitForState(service, SERVICE_STOPPED, 15000);
     }
     if (pid != 0) {
-        Quay::KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
+        Marlin::KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
         if (process && WaitForSingleObject(process.get(), 15000) != WAIT_OBJECT_0) TerminateProcess(process.get(), 99);
     }
     DeleteService(service);
@@ -186,7 +185,7 @@ TEST_CASE("the installed service answers over its pipe, stops with an idle clien
     REQUIRE_EQ(client.OpenWait(5000), 1);
     std::array<uint8_t, 16> version{};
     CHECK_EQ(client.QueryVersion(version), 1);
-    CHECK(version == Quay::ProtocolVersion().Bytes());
+    CHECK(version == Marlin::ProtocolVersion().Bytes());
     struct Row {
         const char* what;
         wchar_t letter;
@@ -208,7 +207,7 @@ TEST_CASE("the installed service answers over its pipe, stops with an idle clien
     // Stop while the client is connected and idle: the server's pending read is cut
     // short, so the stop takes far less than the 10 s after which the thread would be
     // terminated.
-    Quay::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, running.dwProcessId));
+    Marlin::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, running.dwProcessId));
     CHECK(process.valid());
     ULONGLONG t0 = GetTickCount64();
     SERVICE_STATUS stopping{};
@@ -228,7 +227,7 @@ TEST_CASE("the installed service answers over its pipe, stops with an idle clien
     // With its only service stopped, the dispatcher returns and the process ends.
     if (process) CHECK_EQ(WaitForSingleObject(process.get(), 10000), DWORD{WAIT_OBJECT_0});
     // The client's pipe is broken.
-    auto request = Quay::ProtocolVersion::Request();
+    auto request = Marlin::ProtocolVersion::Request();
     bool sent = client.Write(request.data(), static_cast<uint32_t>(request.size())) != 0;
     CHECK(!(sent && client.Read(reply)));
     client.Close();
@@ -246,13 +245,13 @@ TEST_CASE("started as a plain program rather than by the service manager, it end
     PROCESS_INFORMATION pi{};
     REQUIRE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                            &pi));
-    Quay::KernelHandle process(pi.hProcess);
-    Quay::KernelHandle thread(pi.hThread);
+    Marlin::KernelHandle process(pi.hProcess);
+    Marlin::KernelHandle thread(pi.hThread);
     REQUIRE_EQ(WaitForSingleObject(process.get(), 15000), DWORD{WAIT_OBJECT_0});
     DWORD code = 99;
     GetExitCodeProcess(process.get(), &code);
     CHECK_EQ(code, DWORD{0});
-    Quay::FileHandle pipe(CreateFileW(ServiceProtocol::PipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    Marlin::FileHandle pipe(CreateFileW(ServiceProtocol::PipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
     CHECK(!pipe.valid());
 }

@@ -43,7 +43,7 @@ void MakeDir(const std::wstring& path) {
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    Quay::FileHandle h(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    Marlin::FileHandle h(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) {
         ReportFailure(__FILE__, __LINE__, "cannot create " + Utf8(path) + " error " + std::to_string(GetLastError()));
@@ -61,7 +61,7 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    Quay::FileHandle h(CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    Marlin::FileHandle h(CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) {
         ReportFailure(__FILE__, __LINE__, "cannot open " + Utf8(path) + " error " + std::to_string(GetLastError()));
@@ -116,7 +116,7 @@ void RemoveTree(const std::wstring& path) {
 std::vector<std::wstring> ListNames(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW fd;
-    Quay::FindHandle f(FindFirstFileW((Long(folder) + L"\\*").c_str(), &fd));
+    Marlin::FindHandle f(FindFirstFileW((Long(folder) + L"\\*").c_str(), &fd));
     if (!f) return names;
     do {
         std::wstring n = fd.cFileName;
@@ -126,7 +126,7 @@ std::vector<std::wstring> ListNames(const std::wstring& folder) {
     return names;
 }
 
-Quay::KernelHandle StartChild(const std::string& name, const std::vector<std::string>& args) {
+Marlin::KernelHandle StartChild(const std::string& name, const std::vector<std::string>& args) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring cmd = L"\"" + std::wstring(self) + L"\" --child " + Widen(name);
@@ -138,11 +138,11 @@ Quay::KernelHandle StartChild(const std::string& name, const std::vector<std::st
         ReportFailure(__FILE__, __LINE__, "cannot start child " + name);
         throw Failure{};
     }
-    Quay::KernelHandle thread(pi.hThread);
-    return Quay::KernelHandle(pi.hProcess);
+    Marlin::KernelHandle thread(pi.hThread);
+    return Marlin::KernelHandle(pi.hProcess);
 }
 
-long WaitExit(const Quay::KernelHandle& process, DWORD milliseconds) {
+long WaitExit(const Marlin::KernelHandle& process, DWORD milliseconds) {
     if (WaitForSingleObject(process.get(), milliseconds) != WAIT_OBJECT_0) {
         TerminateProcess(process.get(), 97);
         return -1;
@@ -166,7 +166,7 @@ FILETIME Moment(int year, int month, int day, int hour, int minute, int second) 
 }
 
 void SetLastWriteTime(const std::wstring& path, const FILETIME& time) {
-    Quay::FileHandle file(CreateFileW(Long(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+    Marlin::FileHandle file(CreateFileW(Long(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file || !SetFileTime(file.get(), nullptr, nullptr, &time)) FAIL("cannot set the time of " + Utf8(path));
 }

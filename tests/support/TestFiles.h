@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "FileHandle.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 namespace quaytest {
 
@@ -47,8 +46,8 @@ void SetLastWriteTime(const std::wstring& path, const FILETIME& time);
 std::string Show(const FILETIME& time);
 
 // Starts this test executable again as "--child NAME args..." (see TEST_CHILD).
-Quay::KernelHandle StartChild(const std::string& name, const std::vector<std::string>& args = {});
+Marlin::KernelHandle StartChild(const std::string& name, const std::vector<std::string>& args = {});
 // Waits for a process and returns its exit code, or -1 when it did not end in time.
-long WaitExit(const Quay::KernelHandle& process, DWORD milliseconds = 30000);
+long WaitExit(const Marlin::KernelHandle& process, DWORD milliseconds = 30000);
 
 }  // namespace quaytest

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 namespace quaytest {
 
@@ -32,7 +32,7 @@ private:
     static DWORD WINAPI Run(void* self);
 
     std::function<void()> body_;
-    Quay::KernelHandle thread_;
+    Marlin::KernelHandle thread_;
     DWORD threadId_ = 0;
     bool joined_ = false;
     bool threw_ = false;

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 #include "ProgressDialogIds.h"
 #include "ScriptedProgressDlg.h"
 #include "SluiceCoreDisplayStatus.h"
@@ -70,7 +70,7 @@ bool Signalled(HANDLE event) { return WaitForSingleObject(event, 0) == WAIT_OBJE
 TEST_CASE("each way of cancelling signals the engine and waits for its end") {
     for (Way way : {Way::Button, Way::EnterKey, Way::EscKey, Way::CloseBox}) {
         CONTEXT(Name(way));
-        Quay::KernelHandle cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        Marlin::KernelHandle cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         ScriptedProgressDlg dialog({L"C:\\src\\a"}, L"C:\\dst", 0);
         bool signalled = false, stillOpen = false, buttonEnabled = true;
         std::wstring header, title, timeLeftAfter;
@@ -107,7 +107,7 @@ TEST_CASE("each way of cancelling signals the engine and waits for its end") {
 }
 
 TEST_CASE("a cancel before the engine can be told is passed on when its cancel event arrives") {
-    Quay::KernelHandle cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    Marlin::KernelHandle cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     ScriptedProgressDlg dialog({L"C:\\src\\a"}, L"C:\\dst", 0);
     bool signalledBefore = true, signalledAt2100 = false, marqueeAfter = false, buttonEnabled = true;
     std::wstring headerAfter;
@@ -132,7 +132,7 @@ TEST_CASE("a cancel after the engine has closed its handle still reaches the eve
     HANDLE engines = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE kept = nullptr;
     DuplicateHandle(GetCurrentProcess(), engines, GetCurrentProcess(), &kept, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    Quay::KernelHandle observer(kept);  // the test's own view of the same event
+    Marlin::KernelHandle observer(kept);  // the test's own view of the same event
     ScriptedProgressDlg dialog({L"C:\\src\\a"}, L"C:\\dst", 0);
     bool signalled = false;
     dialog.RunWith([&](EngineFeeder& feeder) {

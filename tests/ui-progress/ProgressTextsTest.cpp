@@ -87,7 +87,7 @@ TEST_CASE("before the totals: preparing header, marquee, no cancel, texts from t
 TEST_CASE("the totals (2100): header with items and size, range, items left, cancel only with a cancel event") {
     for (bool withEvent : {true, false}) {
         CONTEXT(withEvent ? "with a cancel event" : "without a cancel event");
-        Quay::KernelHandle cancel(withEvent ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr);
+        Marlin::KernelHandle cancel(withEvent ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr);
         ScriptedProgressDlg dialog({L"C:\\src\\a"}, L"C:\\dst", 0);
         Shown at;
         dialog.RunWith([&](EngineFeeder& feeder) {

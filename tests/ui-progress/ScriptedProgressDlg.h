@@ -12,7 +12,7 @@
 
 #include "CMarlinFileCopyDlg.h"
 #include "EngineFeeder.h"
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 namespace quaytest {
 
@@ -38,7 +38,7 @@ protected:
 private:
     std::atomic<HWND> window_{nullptr};
     std::atomic<bool> everShown_{false};
-    Quay::KernelHandle initialised_;
+    Marlin::KernelHandle initialised_;
 };
 
 }  // namespace quaytest

@@ -18,10 +18,10 @@
 #include "HexBytes.h"
 #include "TestHarness.h"
 
-using Quay::CDataConverter;
-using Quay::CDataParser;
-using Quay::FileAttributeBlock;
-using Quay::LengthWidth;
+using Marlin::CDataConverter;
+using Marlin::CDataParser;
+using Marlin::FileAttributeBlock;
+using Marlin::LengthWidth;
 using wiretest::FromHex;
 using wiretest::Hex;
 

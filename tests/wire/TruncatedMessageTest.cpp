@@ -12,10 +12,10 @@
 #include "CDataParser.h"
 #include "TestHarness.h"
 
-using Quay::CDataConverter;
-using Quay::CDataParser;
-using Quay::FileAttributeBlock;
-using Quay::LengthWidth;
+using Marlin::CDataConverter;
+using Marlin::CDataParser;
+using Marlin::FileAttributeBlock;
+using Marlin::LengthWidth;
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "HexBytes.h"
 #include "TestHarness.h"
 
-using Quay::CDataConverter;
-using Quay::CDataParser;
-using Quay::LengthWidth;
+using Marlin::CDataConverter;
+using Marlin::CDataParser;
+using Marlin::LengthWidth;
 using wiretest::FromHex;
 
 namespace {
