@@ -4,6 +4,8 @@
 
 #include "UniqueHandle.h"
 
+namespace Marlin {
+
 namespace {
 
 constexpr DWORD RetryMs = 10;
@@ -129,3 +131,5 @@ int CPipeCommandClient::Read(std::vector<uint8_t>& message) {
     }
     return message.empty() ? 0 : 1;
 }
+
+}  // namespace Marlin

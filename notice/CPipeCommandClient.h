@@ -10,6 +10,8 @@
 
 #include "UniqueHandle.h"
 
+namespace Marlin {
+
 class CPipeCommandClient {
 public:
     static constexpr DWORD Infinite = 0xFFFFFFFF;
@@ -61,3 +63,5 @@ private:
     int32_t chunkSize_;
     OVERLAPPED* pending_ = nullptr;
 };
+
+}  // namespace Marlin

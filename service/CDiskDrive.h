@@ -4,6 +4,8 @@
 #include "UniqueHandle.h"
 #include "IDiskDrive.h"
 
+namespace Marlin {
+
 class CDiskDrive : public IDiskDrive {
 public:
     explicit CDiskDrive(Marlin::FileHandle device);
@@ -14,3 +16,5 @@ public:
 private:
     Marlin::FileHandle device_;
 };
+
+}  // namespace Marlin

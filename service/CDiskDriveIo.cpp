@@ -2,6 +2,8 @@
 
 #include "CDiskDrive.h"
 
+namespace Marlin {
+
 CDiskDriveIo::~CDiskDriveIo() = default;
 
 std::unique_ptr<IDiskDrive> CDiskDriveIo::Open(const std::wstring& devicePath) {
@@ -10,3 +12,5 @@ std::unique_ptr<IDiskDrive> CDiskDriveIo::Open(const std::wstring& devicePath) {
     if (!device) return nullptr;
     return std::make_unique<CDiskDrive>(std::move(device));
 }
+
+}  // namespace Marlin

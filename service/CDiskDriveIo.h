@@ -3,6 +3,8 @@
 
 #include "IDiskDriveIo.h"
 
+namespace Marlin {
+
 class CDiskDriveIo : public IDiskDriveIo {
 public:
     CDiskDriveIo() = default;
@@ -12,3 +14,5 @@ public:
     // use by others must still open.
     std::unique_ptr<IDiskDrive> Open(const std::wstring& devicePath) override;
 };
+
+}  // namespace Marlin

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace Marlin {
+
 static_assert(DiskCacheSettingReader::GetCacheInformationCode == IOCTL_DISK_GET_CACHE_INFORMATION,
               "the cache information code");
 static_assert(DiskCacheSettingReader::GetCacheSettingCode ==
@@ -59,3 +61,5 @@ int DiskCacheSettingReader::ReadDrive(uint16_t driveLetter) {
     }
     return 1;
 }
+
+}  // namespace Marlin

@@ -11,6 +11,8 @@
 #include "DiskCacheSettingData.h"
 #include "IDiskDriveIo.h"
 
+namespace Marlin {
+
 class DiskCacheSettingReader {
 public:
     static constexpr DWORD GetCacheInformationCode = 0x740D4;  // IOCTL_DISK_GET_CACHE_INFORMATION
@@ -36,3 +38,5 @@ private:
     uint16_t driveLetter_ = 0;
     DiskCacheSettingData data_;
 };
+
+}  // namespace Marlin

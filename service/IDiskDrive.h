@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+namespace Marlin {
+
 class IDiskDrive {
 public:
     IDiskDrive() = default;
@@ -15,3 +17,5 @@ public:
     // An I/O control with no input; returned receives the byte count written to out.
     virtual bool Control(DWORD code, void* out, DWORD outSize, DWORD& returned) = 0;
 };
+
+}  // namespace Marlin

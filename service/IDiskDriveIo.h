@@ -6,6 +6,8 @@
 
 #include "IDiskDrive.h"
 
+namespace Marlin {
+
 class IDiskDriveIo {
 public:
     IDiskDriveIo() = default;
@@ -17,3 +19,5 @@ public:
     // be opened.
     virtual std::unique_ptr<IDiskDrive> Open(const std::wstring& devicePath) = 0;
 };
+
+}  // namespace Marlin

@@ -8,5 +8,5 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::setlocale(LC_ALL, "");
-    return QuaykeepService::RunDispatcher();
+    return Marlin::QuaykeepService::RunDispatcher();
 }

@@ -2,6 +2,8 @@
 
 #include "ServiceThreadController.h"
 
+namespace Marlin {
+
 ServiceStatusReporter& QuaykeepService::Status() {
     static ServiceStatusReporter status;
     return status;
@@ -58,3 +60,5 @@ DWORD WINAPI QuaykeepService::ControlHandler(DWORD control, DWORD, LPVOID, LPVOI
     }
     return NO_ERROR;
 }
+
+}  // namespace Marlin

@@ -6,6 +6,8 @@
 
 #include "ServiceStatusReporter.h"
 
+namespace Marlin {
+
 class QuaykeepService {
 public:
     static constexpr const wchar_t* ServiceName = L"Quaykeep";
@@ -21,3 +23,5 @@ private:
     static void FailStart(DWORD error, bool stopPending);
     static ServiceStatusReporter& Status();
 };
+
+}  // namespace Marlin

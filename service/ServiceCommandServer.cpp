@@ -7,6 +7,8 @@
 #include "ProtocolVersion.h"
 #include "ServiceProtocol.h"
 
+namespace Marlin {
+
 std::wstring ServiceCommandServer::DefaultPipeName() { return ServiceProtocol::PipeName; }
 
 ServiceCommandServer::ServiceCommandServer(IDiskDriveIo& drives, std::wstring pipeName)
@@ -53,3 +55,5 @@ void ServiceCommandServer::OnCommand(const std::vector<uint8_t>& message) {
             return;
     }
 }
+
+}  // namespace Marlin

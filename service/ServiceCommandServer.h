@@ -9,6 +9,8 @@
 #include "IDiskDriveIo.h"
 #include "PipeCommandServer.h"
 
+namespace Marlin {
+
 class ServiceCommandServer : public Marlin::PipeCommandServer {
 public:
     static std::wstring DefaultPipeName();
@@ -26,3 +28,5 @@ private:
 
     IDiskDriveIo& drives_;
 };
+
+}  // namespace Marlin

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace Marlin {
+
 ServiceCommandServerThread::ServiceCommandServerThread(std::wstring pipeName)
     : server_(drives_, std::move(pipeName)) {}
 
@@ -44,3 +46,5 @@ unsigned __stdcall ServiceCommandServerThread::Entry(void* self) {
     // Whatever Run gave, the thread ends here: it has no message loop to enter.
     return static_cast<unsigned>(result);
 }
+
+}  // namespace Marlin

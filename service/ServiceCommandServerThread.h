@@ -12,6 +12,8 @@
 #include "UniqueHandle.h"
 #include "ServiceCommandServer.h"
 
+namespace Marlin {
+
 class ServiceCommandServerThread {
 public:
     // pipeName: the service's pipe unless a test gives another.
@@ -45,3 +47,5 @@ private:
     DWORD threadId_ = 0;
     std::atomic<int> runResult_{-2};
 };
+
+}  // namespace Marlin

@@ -1,5 +1,7 @@
 #include "ServiceStatusReporter.h"
 
+namespace Marlin {
+
 ServiceStatusReporter::ServiceStatusReporter(Sink sink) : sink_(sink) {
     status_.dwServiceType = ServiceType;
     status_.dwCurrentState = SERVICE_STOPPED;
@@ -47,3 +49,5 @@ bool ServiceStatusReporter::SendLocked(DWORD state, DWORD exitCode) {
     SERVICE_STATUS copy = status_;
     return sink_(handle_, &copy) != FALSE;
 }
+
+}  // namespace Marlin

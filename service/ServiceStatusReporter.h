@@ -7,6 +7,8 @@
 
 #include <mutex>
 
+namespace Marlin {
+
 class ServiceStatusReporter {
 public:
     // Sends one record to the service control manager; SetServiceStatus in the service.
@@ -43,3 +45,5 @@ private:
     SERVICE_STATUS status_{};
     DWORD nextCheckPoint_ = 1;
 };
+
+}  // namespace Marlin

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace Marlin {
+
 namespace {
 
 // Guards the singleton's creation and destruction. Service main and the control handler
@@ -85,3 +87,5 @@ void ServiceThreadController::SetPipeName(std::wstring pipeName) {
     std::lock_guard<std::mutex> guard(lock_);
     pipeName_ = std::move(pipeName);
 }
+
+}  // namespace Marlin

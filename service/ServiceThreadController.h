@@ -10,6 +10,8 @@
 
 #include "ServiceCommandServerThread.h"
 
+namespace Marlin {
+
 class ServiceThreadController {
 public:
     // How long a stop waits for the server thread before it is terminated.
@@ -49,3 +51,5 @@ private:
     std::unique_ptr<ServiceCommandServerThread> thread_;
     std::wstring pipeName_;
 };
+
+}  // namespace Marlin

@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace Marlin {
+
 class CCommandLineInfo {
 public:
     CCommandLineInfo();
@@ -20,3 +22,5 @@ public:
 
     std::wstring m_strFileName;  // the first plain argument, when the base parser runs
 };
+
+}  // namespace Marlin

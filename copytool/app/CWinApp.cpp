@@ -6,6 +6,8 @@
 
 #include "CCommandLineInfo.h"
 
+namespace Marlin {
+
 namespace {
 
 CWinApp* g_current = nullptr;
@@ -68,3 +70,5 @@ std::vector<std::wstring> CWinApp::SplitCommandLine(const wchar_t* commandLine) 
     for (int i = 1; i < count; ++i) arguments.emplace_back(split.get()[i]);
     return arguments;
 }
+
+}  // namespace Marlin

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace Marlin {
+
 class CCommandLineInfo;
 class CDialog;
 
@@ -62,3 +64,5 @@ private:
     CWinApp* previous_ = nullptr;
     BOOL m_bControlContainer = FALSE;
 };
+
+}  // namespace Marlin

@@ -10,5 +10,5 @@ Marlin::CMarlinFileCopyApp theApp;
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    return CWinApp::Main(instance, showCommand);
+    return Marlin::CWinApp::Main(instance, showCommand);
 }

@@ -5,6 +5,8 @@
 
 #include "DeviceStrings.h"
 
+namespace Marlin {
+
 namespace {
 
 // GUID_DEVINTERFACE_USB_HOST_CONTROLLER
@@ -108,3 +110,5 @@ void CUSBEnumerateBase::EnumerateExternalHub(CUSBIoControl& hub, ULONG port,
 }
 
 void CUSBEnumerateBase::OnDevice(CUSBIoControl& hub, ULONG port, const CUSBIoControl::ConnectionInformation& info) {}
+
+}  // namespace Marlin

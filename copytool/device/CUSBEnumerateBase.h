@@ -11,6 +11,8 @@
 #include "CUSBIoControl.h"
 #include "DevicePlatform.h"
 
+namespace Marlin {
+
 class CUSBEnumerateBase {
 public:
     static constexpr uint32_t kDiscoverByName = 0x1;
@@ -57,3 +59,5 @@ private:
     // The upper-cased names of the hubs from the root hub down to the one being walked.
     std::vector<std::wstring> hubChain_;
 };
+
+}  // namespace Marlin

@@ -1,3 +1,7 @@
 #include "CUSBEnumerateData.h"
 
+namespace Marlin {
+
 CUSBEnumerateData::~CUSBEnumerateData() = default;
+
+}  // namespace Marlin

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace Marlin {
+
 class CUSBEnumerateData {
 public:
     CUSBEnumerateData() = default;
@@ -20,3 +22,5 @@ public:
     std::wstring product;       // string descriptor iProduct
     std::wstring serialNumber;  // string descriptor iSerialNumber
 };
+
+}  // namespace Marlin

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+namespace Marlin {
+
 static_assert(CUSBIoControl::kGetHcdDriverKeyName == IOCTL_GET_HCD_DRIVERKEY_NAME, "");
 static_assert(CUSBIoControl::kGetRootHubName == IOCTL_USB_GET_ROOT_HUB_NAME, "");
 static_assert(CUSBIoControl::kGetNodeInformation == IOCTL_USB_GET_NODE_INFORMATION, "");
@@ -186,3 +188,5 @@ int CUSBIoControl::GetString(ULONG port, UCHAR index, USHORT language, std::wstr
     text = std::move(found);
     return 1;
 }
+
+}  // namespace Marlin

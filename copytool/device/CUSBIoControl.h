@@ -17,6 +17,8 @@
 #include "DevicePlatform.h"
 #include "UniqueHandle.h"
 
+namespace Marlin {
+
 class CUSBIoControl {
 public:
     static constexpr DWORD kGetHcdDriverKeyName = 0x220424;           // IOCTL_GET_HCD_DRIVERKEY_NAME
@@ -79,3 +81,5 @@ private:
 };
 
 static_assert(sizeof(CUSBIoControl::ConnectionInformation) == 365, "the connection buffer is 365 bytes");
+
+}  // namespace Marlin

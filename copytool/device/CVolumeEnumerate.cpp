@@ -5,6 +5,8 @@
 
 #include "DeviceStrings.h"
 
+namespace Marlin {
+
 namespace {
 
 // GUID_DEVINTERFACE_VOLUME
@@ -55,3 +57,5 @@ void CVolumeEnumerate::EnumerateByInterface() {
         }
     }
 }
+
+}  // namespace Marlin

@@ -8,6 +8,8 @@
 #include "CVolumeEnumerateData.h"
 #include "DevicePlatform.h"
 
+namespace Marlin {
+
 class CVolumeEnumerate {
 public:
     // volumes is filled by Enumerate and stays the caller's.
@@ -29,3 +31,5 @@ private:
     std::vector<CVolumeEnumerateData>* volumes_;
     Marlin::DevicePlatform platform_;
 };
+
+}  // namespace Marlin

@@ -1,3 +1,7 @@
 #include "CVolumeEnumerateData.h"
 
+namespace Marlin {
+
 CVolumeEnumerateData::~CVolumeEnumerateData() = default;
+
+}  // namespace Marlin

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+namespace Marlin {
+
 class CVolumeEnumerateData {
 public:
     CVolumeEnumerateData() = default;
@@ -19,3 +21,5 @@ public:
     std::wstring interfacePath;  // the volume's interface path with a trailing backslash; empty until found
     std::wstring deviceId;       // the volume's device instance ID; empty until found
 };
+
+}  // namespace Marlin

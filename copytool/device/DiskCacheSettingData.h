@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace Marlin {
+
 class DiskCacheSettingData {
 public:
     // The platform's DISK_CACHE_SETTING (IOCTL_DISK_GET_CACHE_SETTING), which the SDK
@@ -56,3 +58,5 @@ static_assert(offsetof(DiskCacheSettingData::Payload, hotplugInformation.WriteCa
 static_assert(offsetof(DiskCacheSettingData::Payload, cacheInformationValid) == 44, "cache information valid at 44");
 static_assert(offsetof(DiskCacheSettingData::Payload, cacheSettingValid) == 48, "cache setting valid at 48");
 static_assert(offsetof(DiskCacheSettingData::Payload, hotplugInformationValid) == 52, "hot-plug valid at 52");
+
+}  // namespace Marlin

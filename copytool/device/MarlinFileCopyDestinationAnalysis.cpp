@@ -5,6 +5,8 @@
 #include "CUSBEnumerateEx.h"
 #include "MarlinFileCopyPathInfoCreator.h"
 
+namespace Marlin {
+
 MarlinFileCopyDestinationAnalysis::MarlinFileCopyDestinationAnalysis(DiskCacheQuery diskCacheQuery,
                                                                      const Marlin::DevicePlatform& platform)
     : diskCacheQuery_(std::move(diskCacheQuery)), platform_(platform) {}
@@ -29,3 +31,5 @@ void MarlinFileCopyDestinationAnalysis::Run(Marlin::Sluice::MarlinFileCopyToInfo
 
     if (diskCacheQuery_) diskCacheQuery_(letter, record.diskCache);
 }
+
+}  // namespace Marlin

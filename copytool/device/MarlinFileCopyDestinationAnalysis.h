@@ -10,6 +10,8 @@
 #include "DiskCacheSettingData.h"
 #include "MarlinFileCopyToInfo.h"
 
+namespace Marlin {
+
 class MarlinFileCopyDestinationAnalysis {
 public:
     // Fills data with the disk-cache service's answer for one drive letter, given exactly
@@ -32,3 +34,5 @@ private:
     DiskCacheQuery diskCacheQuery_;
     Marlin::DevicePlatform platform_;
 };
+
+}  // namespace Marlin

@@ -1,5 +1,7 @@
 #include "MarlinFileCopyPathInfo.h"
 
+namespace Marlin {
+
 MarlinFileCopyPathInfo::~MarlinFileCopyPathInfo() = default;
 
 wchar_t MarlinFileCopyPathInfo::GetDriveLetter() const {
@@ -8,3 +10,5 @@ wchar_t MarlinFileCopyPathInfo::GetDriveLetter() const {
     if ((first >= L'A' && first <= L'Z') || (first >= L'a' && first <= L'z')) return first;
     return 0;
 }
+
+}  // namespace Marlin

@@ -7,6 +7,8 @@
 
 #include "CUSBEnumerateExData.h"
 
+namespace Marlin {
+
 class MarlinFileCopyPathInfo {
 public:
     MarlinFileCopyPathInfo() = default;
@@ -24,3 +26,5 @@ public:
     int32_t usbAttached = 0;             // 1 when the drive belongs to a connected USB device
     Marlin::CUSBEnumerateExData device;  // that device when usbAttached is 1, else empty
 };
+
+}  // namespace Marlin

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace Marlin {
+
 namespace {
 
 wchar_t UpperLetter(wchar_t letter) {
@@ -46,3 +48,5 @@ void MarlinFileCopyPathInfoCreator::MatchUsbDevice(const std::vector<Marlin::CUS
         return;
     }
 }
+
+}  // namespace Marlin

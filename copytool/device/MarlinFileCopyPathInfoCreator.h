@@ -9,6 +9,8 @@
 #include "MarlinFileCopyPathInfo.h"
 #include "RecordCreator.h"
 
+namespace Marlin {
+
 class MarlinFileCopyPathInfoCreator : public RecordCreator<MarlinFileCopyPathInfo> {
 public:
     explicit MarlinFileCopyPathInfoCreator(MarlinFileCopyPathInfo* record) noexcept;
@@ -20,3 +22,5 @@ public:
     // (either case) is copied into the record and marks it as USB-attached.
     void MatchUsbDevice(const std::vector<Marlin::CUSBEnumerateExData>& devices);
 };
+
+}  // namespace Marlin

@@ -2,6 +2,8 @@
 // record, which may be absent; every filling operation does nothing then.
 #pragma once
 
+namespace Marlin {
+
 template <class Record>
 class RecordCreator {
 public:
@@ -15,3 +17,5 @@ public:
 protected:
     Record* record_;
 };
+
+}  // namespace Marlin

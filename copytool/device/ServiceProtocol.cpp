@@ -2,6 +2,8 @@
 
 #include "CDataParser.h"
 
+namespace Marlin {
+
 namespace {
 
 // Both peers are 64-bit; the service's messages carry no lengths, but the set's width is 8.
@@ -62,3 +64,5 @@ int ServiceProtocol::ParseVersionReply(const uint8_t* reply, size_t length, std:
     if (!in.Get(status) || status != StatusSuccess) return 0;
     return in.GetBytes(version.data(), version.size());
 }
+
+}  // namespace Marlin

@@ -12,6 +12,8 @@
 #include "CDataConverter.h"
 #include "DiskCacheSettingData.h"
 
+namespace Marlin {
+
 class ServiceProtocol {
 public:
     static constexpr const wchar_t* PipeName = L"\\\\.\\pipe\\{0FEFC268-C7C8-4e56-9E6E-4702B68F6620}";
@@ -49,3 +51,5 @@ public:
     // Reads a reply to command 1: status 0 and exactly the 16 version bytes.
     static int ParseVersionReply(const uint8_t* reply, size_t length, std::array<uint8_t, 16>& version);
 };
+
+}  // namespace Marlin

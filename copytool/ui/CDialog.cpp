@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace Marlin {
+
 CDialog::CDialog(UINT templateId, HINSTANCE resources) : templateId_(templateId), resources_(resources) {}
 
 CDialog::~CDialog() {
@@ -208,3 +210,5 @@ INT_PTR CDialog::HandleMessageUnguarded(UINT message, WPARAM wParam, LPARAM lPar
         return FALSE;
     }
 }
+
+}  // namespace Marlin

@@ -44,6 +44,8 @@
 
 #include <string>
 
+namespace Marlin {
+
 class CDialog {
 public:
     // The message number under which WM_CTLCOLOR* is reflected to the control concerned
@@ -109,3 +111,5 @@ private:
     bool ended_ = false;
     INT_PTR result_ = -1;
 };
+
+}  // namespace Marlin

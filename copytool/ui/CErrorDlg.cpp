@@ -14,6 +14,8 @@
 #include "SluiceExceptionRetryFile.h"
 #include "StringIds.h"
 
+namespace Marlin {
+
 using Marlin::KindWord;
 using Marlin::OperationWord;
 using Marlin::QuestionDialogParts::FileSize;
@@ -136,3 +138,5 @@ void CErrorDlg::Answer(int32_t result, bool readApplyToAll) {
     result_ = result;
     EndDialog(IDOK);
 }
+
+}  // namespace Marlin

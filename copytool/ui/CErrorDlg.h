@@ -21,6 +21,8 @@ class SluiceExceptionOverwrite;
 class SluiceExceptionRetryFile;
 }  // namespace Marlin::Sluice
 
+namespace Marlin {
+
 class CErrorDlg : public CDialog {
 public:
     enum Result : int32_t {
@@ -61,3 +63,5 @@ private:
     int32_t result_ = ResultCancel;
     int32_t affirmativeResult_ = ResultRetry;
 };
+
+}  // namespace Marlin

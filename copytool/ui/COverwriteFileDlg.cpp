@@ -10,6 +10,8 @@
 #include "SluiceExceptionOverwrite.h"
 #include "StringIds.h"
 
+namespace Marlin {
+
 using Marlin::QuestionDialogParts::FileSize;
 using Marlin::QuestionDialogParts::Line;
 
@@ -72,3 +74,5 @@ void COverwriteFileDlg::Answer(int32_t result) {
     result_ = result;
     EndDialog(IDOK);
 }
+
+}  // namespace Marlin

@@ -15,6 +15,8 @@ namespace Marlin::Sluice {
 class SluiceExceptionOverwrite;
 }
 
+namespace Marlin {
+
 class COverwriteFileDlg : public CDialog {
 public:
     enum Result : int32_t { ResultOverwrite = 0, ResultSkip = 1, ResultCancel = 2 };
@@ -52,3 +54,5 @@ private:
     int32_t result_ = ResultCancel;
     int32_t applyToAll_ = 0;
 };
+
+}  // namespace Marlin

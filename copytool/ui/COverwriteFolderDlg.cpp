@@ -10,6 +10,8 @@
 #include "SluiceExceptionOverwrite.h"
 #include "StringIds.h"
 
+namespace Marlin {
+
 using Marlin::QuestionDialogParts::Line;
 
 COverwriteFolderDlg::Folder COverwriteFolderDlg::FolderOf(const std::wstring& path,
@@ -71,3 +73,5 @@ void COverwriteFolderDlg::Answer(int32_t result) {
     result_ = result;
     EndDialog(IDOK);
 }
+
+}  // namespace Marlin

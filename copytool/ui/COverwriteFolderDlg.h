@@ -18,6 +18,8 @@ namespace Marlin::Sluice {
 class SluiceExceptionOverwrite;
 }
 
+namespace Marlin {
+
 class COverwriteFolderDlg : public CDialog {
 public:
     enum Result : int32_t { ResultMerge = 0, ResultSkip = 1, ResultCancel = 2 };
@@ -58,3 +60,5 @@ private:
     int32_t result_ = ResultCancel;
     int32_t applyToAll_ = 0;
 };
+
+}  // namespace Marlin

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+namespace Marlin {
+
 namespace {
 
 // One identifier for the framework's subclass, so that the link can be found again.
@@ -54,3 +56,5 @@ LRESULT CALLBACK CStatic::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, L
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }
 }
+
+}  // namespace Marlin

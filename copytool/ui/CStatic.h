@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+namespace Marlin {
+
 class CStatic {
 public:
     CStatic();
@@ -38,3 +40,5 @@ private:
 
     HWND hwnd_ = nullptr;
 };
+
+}  // namespace Marlin

@@ -2,6 +2,8 @@
 
 #include "CDialog.h"
 
+namespace Marlin {
+
 CTransparentStatic::CTransparentStatic() = default;
 
 CTransparentStatic::~CTransparentStatic() = default;
@@ -25,3 +27,5 @@ LRESULT CTransparentStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     }
     return Default(message, wParam, lParam);
 }
+
+}  // namespace Marlin

@@ -10,6 +10,8 @@
 
 #include "CStatic.h"
 
+namespace Marlin {
+
 class CTransparentStatic : public CStatic {
 public:
     CTransparentStatic();
@@ -18,3 +20,5 @@ public:
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
+
+}  // namespace Marlin

@@ -10,6 +10,8 @@
 #include "SluiceExceptionEncrypted.h"
 #include "StringIds.h"
 
+namespace Marlin {
+
 using Marlin::KindWord;
 using Marlin::OperationWord;
 using Marlin::QuestionDialogParts::FileSize;
@@ -71,3 +73,5 @@ void CWarningEncryptedDlg::Answer(int32_t result) {
     result_ = result;
     EndDialog(IDOK);
 }
+
+}  // namespace Marlin

@@ -15,6 +15,8 @@ namespace Marlin::Sluice {
 class SluiceExceptionEncrypted;
 }
 
+namespace Marlin {
+
 class CWarningEncryptedDlg : public CDialog {
 public:
     enum Result : int32_t { ResultWithoutEncryption = 0, ResultSkip = 1, ResultCancel = 2 };
@@ -50,3 +52,5 @@ private:
     int32_t result_ = ResultCancel;
     int32_t applyToAll_ = 0;
 };
+
+}  // namespace Marlin

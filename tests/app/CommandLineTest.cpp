@@ -11,6 +11,8 @@
 #include "MarlinFileCopyCommandLineInfo.h"
 #include "TestHarness.h"
 
+using Marlin::CCommandLineInfo;
+using Marlin::CWinApp;
 using Marlin::MarlinFileCopyCommandLineInfo;
 
 namespace {

@@ -16,6 +16,10 @@
 using devicetest::StandardMachine;
 using Marlin::CUSBEnumerateExData;
 using Marlin::CUSBEnumerateExTreeData;
+using Marlin::DiskCacheSettingData;
+using Marlin::MarlinFileCopyDestinationAnalysis;
+using Marlin::MarlinFileCopyPathInfo;
+using Marlin::MarlinFileCopyPathInfoCreator;
 using Marlin::Sluice::MarlinFileCopyToInfo;
 
 namespace {

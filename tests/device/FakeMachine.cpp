@@ -5,6 +5,8 @@
 
 #include "CUSBIoControl.h"
 
+using Marlin::CUSBIoControl;
+
 namespace devicetest {
 
 namespace {

@@ -16,6 +16,10 @@
 
 using Marlin::CUSBEnumerateEx;
 using Marlin::CUSBEnumerateExData;
+using Marlin::CVolumeEnumerate;
+using Marlin::CVolumeEnumerateData;
+using Marlin::DiskCacheSettingData;
+using Marlin::MarlinFileCopyDestinationAnalysis;
 
 TEST_CASE("the real scan finds no USB device here and leaves C: not USB-attached") {
     std::vector<CUSBEnumerateExData> devices(1);

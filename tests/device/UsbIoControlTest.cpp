@@ -12,6 +12,7 @@
 #include "TestHarness.h"
 
 using devicetest::FakeMachine;
+using Marlin::CUSBIoControl;
 
 namespace {
 

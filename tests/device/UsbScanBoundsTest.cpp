@@ -19,6 +19,7 @@ using devicetest::FakePort;
 using devicetest::StandardMachine;
 using Marlin::CUSBEnumerateEx;
 using Marlin::CUSBEnumerateExData;
+using Marlin::CVolumeEnumerateData;
 
 namespace {
 

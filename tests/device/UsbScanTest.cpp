@@ -14,6 +14,7 @@
 using devicetest::StandardMachine;
 using Marlin::CUSBEnumerateEx;
 using Marlin::CUSBEnumerateExData;
+using Marlin::CUSBIoControl;
 
 namespace {
 

@@ -10,6 +10,8 @@
 #include "TestHarness.h"
 
 using devicetest::StandardMachine;
+using Marlin::CVolumeEnumerate;
+using Marlin::CVolumeEnumerateData;
 
 namespace {
 

@@ -18,6 +18,9 @@
 #include "TestFiles.h"
 #include "TestHarness.h"
 
+using Marlin::DiskCacheSettingData;
+using Marlin::ServiceCommandServer;
+using Marlin::ServiceProtocol;
 using Marlin::Sluice::CreateSluiceOptionCmdLine;
 using Marlin::Sluice::SluiceOption;
 using Paths = std::vector<std::wstring>;

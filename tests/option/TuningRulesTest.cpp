@@ -13,6 +13,8 @@
 #include "TestHarness.h"
 #include "TestOsVersion.h"
 
+using Marlin::DiskCacheSettingData;
+using Marlin::MarlinFileCopyDestinationAnalysis;
 using Marlin::Sluice::CreateSluiceOptionCmdLine;
 using Marlin::Sluice::MarlinFileCopyToInfo;
 using Marlin::Sluice::SluiceOption;

@@ -11,6 +11,8 @@
 #include "TestFiles.h"
 #include "TestHarness.h"
 
+using Marlin::CPipeCommandClient;
+
 static std::vector<uint8_t> NoticeMessage() {
     std::string pattern = quaytest::PatternBytes(3000, 10);
     std::vector<uint8_t> out(pattern.begin(), pattern.end());

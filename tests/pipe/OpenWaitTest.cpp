@@ -10,6 +10,8 @@
 #include "TestFiles.h"
 #include "TestHarness.h"
 
+using Marlin::CPipeCommandClient;
+
 // args: pipe name, event to wait for. Creates the pipe 300 ms after the event and
 // serves one client.
 TEST_CHILD("late-server") {

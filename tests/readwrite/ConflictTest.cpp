@@ -19,6 +19,7 @@ using Marlin::WindowsFileException;
 using Marlin::Sluice::CopyItemReader;
 using Marlin::Sluice::CopyItemWriter;
 using Marlin::Sluice::FileBufferQueueData;
+using namespace rwtest;
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include "TestHarness.h"
 
+namespace rwtest {
+
 CopyPump::CopyPump(Marlin::Sluice::ICopyBufferManager* manager, uint64_t readChunkSize, uint64_t writeChunkSize,
                    uint64_t noBufferingThreshold) {
     reader.Initialize(manager, readChunkSize);
@@ -72,3 +74,5 @@ bool CopyPump::WriteSome(size_t& next) {
     if (mustWait) ++writerWaits;
     return progress;
 }
+
+}  // namespace rwtest

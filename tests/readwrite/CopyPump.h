@@ -12,6 +12,8 @@
 #include "CopyItemWriter.h"
 #include "ICopyBufferManager.h"
 
+namespace rwtest {
+
 class CopyPump {
 public:
     CopyPump(Marlin::Sluice::ICopyBufferManager* manager, uint64_t readChunkSize, uint64_t writeChunkSize,
@@ -37,3 +39,5 @@ private:
 
     std::vector<Item> items_;
 };
+
+}  // namespace rwtest

@@ -17,6 +17,7 @@
 using Marlin::WindowsFileException;
 using Marlin::Sluice::CopyItemReader;
 using Marlin::Sluice::CopyItemWriter;
+using namespace rwtest;
 
 namespace {
 

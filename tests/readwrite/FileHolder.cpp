@@ -6,6 +6,8 @@
 #include "TestFiles.h"
 #include "TestHarness.h"
 
+namespace rwtest {
+
 // The child: args are the path and the names of the two events.
 TEST_CHILD("hold-file") {
     Marlin::FileHandle file(CreateFileW(quaytest::Widen(args.at(0)).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -33,3 +35,5 @@ FileHolder::~FileHolder() {
     SetEvent(quit_.get());
     CHECK_EQ(quaytest::WaitExit(process_), 0);
 }
+
+}  // namespace rwtest

@@ -6,6 +6,8 @@
 
 #include "UniqueHandle.h"
 
+namespace rwtest {
+
 class FileHolder {
 public:
     explicit FileHolder(const std::wstring& path);
@@ -16,3 +18,5 @@ public:
 private:
     Marlin::KernelHandle ready_, quit_, process_;
 };
+
+}  // namespace rwtest

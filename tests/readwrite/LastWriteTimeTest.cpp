@@ -14,6 +14,7 @@
 
 using Marlin::Sluice::CopyItemReader;
 using Marlin::Sluice::CopyItemWriter;
+using namespace rwtest;
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include "TestFiles.h"
 #include "TestHarness.h"
 
+namespace rwtest {
+
 WIN32_FILE_ATTRIBUTE_DATA FileData(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW((L"\\\\?\\" + path).c_str(), GetFileExInfoStandard, &data))
@@ -53,3 +55,5 @@ void ResizeFromOutside(const std::wstring& path, uint64_t size) {
     }
     FAIL("the file did not change its size from outside");
 }
+
+}  // namespace rwtest

@@ -8,6 +8,8 @@
 
 #include "TestFiles.h"
 
+namespace rwtest {
+
 // Attributes, times and size as the file system reports them; fails the test when missing.
 WIN32_FILE_ATTRIBUTE_DATA FileData(const std::wstring& path);
 uint64_t FileSize(const std::wstring& path);
@@ -23,3 +25,5 @@ using quaytest::Show;
 // source that the reader holds open with read sharing only can still change under it.
 // Returns when the new size is visible.
 void ResizeFromOutside(const std::wstring& path, uint64_t size);
+
+}  // namespace rwtest

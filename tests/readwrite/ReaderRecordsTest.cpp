@@ -17,6 +17,7 @@ using Marlin::Sluice::CopyItemReader;
 using Marlin::Sluice::CopyItemWriter;
 using Marlin::Sluice::FileBufferQueueData;
 using Marlin::Sluice::SluiceException;
+using namespace rwtest;
 
 namespace {
 

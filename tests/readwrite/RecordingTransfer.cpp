@@ -1,5 +1,7 @@
 #include "RecordingTransfer.h"
 
+namespace rwtest {
+
 namespace {
 
 struct IoStatus {
@@ -87,3 +89,5 @@ size_t RecordingTransfer::Count(bool write) const {
         if (r.write == write) ++n;
     return n;
 }
+
+}  // namespace rwtest

@@ -12,6 +12,8 @@
 
 #include "CopyItemTransfer.h"
 
+namespace rwtest {
+
 class RecordingTransfer : public Marlin::Sluice::CopyItemTransfer {
 public:
     struct Request {
@@ -45,3 +47,5 @@ private:
 
 // Whether a handle was opened with FILE_FLAG_NO_BUFFERING, as the file system keeps it.
 bool IsUnbuffered(HANDLE file);
+
+}  // namespace rwtest

@@ -2,6 +2,8 @@
 
 #include "TestHarness.h"
 
+namespace rwtest {
+
 using Marlin::Sluice::FileBufferQueueData;
 
 TestPool::TestPool(uint64_t size, uint32_t alignment) { REQUIRE_EQ(manager_.CreatePool(size, alignment), 1); }
@@ -15,3 +17,5 @@ std::vector<FileBufferQueueData> TestPool::Records() {
     for (const auto& r : records) manager_.PushBack(r);
     return records;
 }
+
+}  // namespace rwtest

@@ -6,6 +6,8 @@
 
 #include "CopyBufferManager.h"
 
+namespace rwtest {
+
 class TestPool {
 public:
     TestPool(uint64_t size, uint32_t alignment);
@@ -22,3 +24,5 @@ public:
 private:
     Marlin::Sluice::CopyBufferManager manager_;
 };
+
+}  // namespace rwtest

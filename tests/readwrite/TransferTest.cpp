@@ -13,6 +13,8 @@
 #include "TestPool.h"
 #include "WriterWithoutSetFileInformation.h"
 
+using namespace rwtest;
+
 namespace {
 
 constexpr uint64_t MiB = 1024 * 1024;

@@ -11,6 +11,8 @@
 #include "TestHarness.h"
 #include "TestPool.h"
 
+using namespace rwtest;
+
 namespace {
 
 constexpr uint64_t KiB = 1024, MiB = 1024 * 1024;

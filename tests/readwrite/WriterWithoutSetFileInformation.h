@@ -4,8 +4,12 @@
 
 #include "CopyItemWriter.h"
 
+namespace rwtest {
+
 class WriterWithoutSetFileInformation : public Marlin::Sluice::CopyItemWriter {
 public:
     int32_t Initialize(Marlin::Sluice::ICopyBufferManager* manager, uint64_t writeChunkSize,
                        uint64_t noBufferingThreshold) override;
 };
+
+}  // namespace rwtest

@@ -12,6 +12,8 @@
 #include "ServiceProtocol.h"
 #include "TestHarness.h"
 
+using Marlin::DiskCacheSettingData;
+using Marlin::ServiceProtocol;
 using Marlin::Sluice::ServiceCommandClient;
 using svctest::Concat;
 using svctest::Hex;

@@ -11,6 +11,9 @@
 #include "ServiceProtocol.h"
 #include "TestHarness.h"
 
+using Marlin::DiskCacheSettingData;
+using Marlin::ServiceCommandServer;
+using Marlin::ServiceProtocol;
 using Marlin::Sluice::ServiceCommandClient;
 using svctest::Concat;
 using svctest::FakeDiskDriveIo;

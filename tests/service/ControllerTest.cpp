@@ -11,6 +11,7 @@
 #include "ServiceThreadController.h"
 #include "TestHarness.h"
 
+using Marlin::ServiceThreadController;
 using Marlin::Sluice::ServiceCommandClient;
 
 namespace {

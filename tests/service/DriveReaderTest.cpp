@@ -9,6 +9,8 @@
 #include "ServiceFixtures.h"
 #include "TestHarness.h"
 
+using Marlin::DiskCacheSettingData;
+using Marlin::DiskCacheSettingReader;
 using svctest::Concat;
 using svctest::FakeDiskDriveIo;
 using svctest::Hex;

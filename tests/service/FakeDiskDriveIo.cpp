@@ -4,6 +4,8 @@
 #include <cstring>
 #include <cwctype>
 
+using Marlin::IDiskDrive;
+
 namespace svctest {
 
 class FakeDiskDriveIo::Drive : public IDiskDrive {

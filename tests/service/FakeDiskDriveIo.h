@@ -33,7 +33,7 @@ struct ControlCall {
     bool outZeroed;  // the output buffer held only zeros when the call was made
 };
 
-class FakeDiskDriveIo : public IDiskDriveIo {
+class FakeDiskDriveIo : public Marlin::IDiskDriveIo {
 public:
     FakeDiskDriveIo() = default;
     ~FakeDiskDriveIo() override;
@@ -41,7 +41,7 @@ public:
     // A drive that opens under this device path.
     void AddDrive(const std::wstring& devicePath, DriveScript script);
 
-    std::unique_ptr<IDiskDrive> Open(const std::wstring& devicePath) override;
+    std::unique_ptr<Marlin::IDiskDrive> Open(const std::wstring& devicePath) override;
 
     std::vector<std::wstring> OpenAttempts() const;
     std::vector<ControlCall> Calls() const;

@@ -12,6 +12,8 @@
 #include "ServiceProtocol.h"
 #include "TestHarness.h"
 
+using Marlin::DiskCacheSettingData;
+using Marlin::ServiceProtocol;
 using svctest::Concat;
 using svctest::Hex;
 using svctest::Le32;

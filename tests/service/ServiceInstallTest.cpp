@@ -18,6 +18,8 @@
 #include "ServiceProtocol.h"
 #include "TestHarness.h"
 
+using Marlin::DiskCacheSettingData;
+using Marlin::ServiceProtocol;
 using Marlin::Sluice::ServiceCommandClient;
 using svctest::Hex;
 using svctest::Le32;

@@ -8,6 +8,8 @@
 #include "ServiceStatusReporter.h"
 #include "TestHarness.h"
 
+using Marlin::ServiceStatusReporter;
+
 namespace {
 
 std::vector<SERVICE_STATUS> g_sent;

@@ -16,6 +16,8 @@
 #include "FrameworkTestIds.h"
 #include "TestHarness.h"
 
+using Marlin::CDialog;
+using Marlin::CTransparentStatic;
 using namespace quaytest;
 
 namespace {

@@ -5,6 +5,8 @@
 #include <clocale>
 #include <string>
 
+namespace quaytest {
+
 class CrtLocale {
 public:
     explicit CrtLocale(const char* name) {
@@ -24,3 +26,5 @@ private:
     std::string previous_;
     std::string active_;
 };
+
+}  // namespace quaytest

@@ -12,6 +12,7 @@
 
 using Marlin::FormatArgument;
 using Marlin::FormatText;
+using quaytest::CrtLocale;
 
 namespace {
 

@@ -13,6 +13,7 @@
 using Marlin::MessageTextFromBuffer;
 using Marlin::SizeText;
 using Marlin::TimeText;
+using quaytest::CrtLocale;
 
 namespace {
 

@@ -14,6 +14,7 @@
 
 using Marlin::FormatResource;
 using Marlin::LoadResourceString;
+using quaytest::CrtLocale;
 
 namespace {
 
