@@ -2,15 +2,9 @@
 
 #include <aclapi.h>
 
-#include <memory>
-
 namespace Marlin {
 
 namespace {
-
-struct LocalFreeDeleter {
-    void operator()(ACL* acl) const { LocalFree(acl); }
-};
 
 constexpr DWORD AllFileAccess = 0x1F01FF;
 constexpr DWORD AllFileAccessButDacAndOwner = 0x1301FF;
@@ -66,9 +60,11 @@ int PipeCommandServer::Create() {
         access[i].Trustee.TrusteeType = TRUSTEE_IS_UNKNOWN;
         access[i].Trustee.ptstrName = entries[i].name;
     }
-    ACL* rawAcl = nullptr;
-    if (SetEntriesInAclW(4, access, nullptr, &rawAcl) != ERROR_SUCCESS) rawAcl = nullptr;
-    std::unique_ptr<ACL, LocalFreeDeleter> acl(rawAcl);
+    LocalMemory<ACL> acl;
+    if (SetEntriesInAclW(4, access, nullptr, acl.put()) != ERROR_SUCCESS) {
+        acl.release();  // whatever a failed call left there is not ours to free
+        return 0;
+    }
     if (!acl) return 0;
 
     SECURITY_DESCRIPTOR sd;

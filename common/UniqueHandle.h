@@ -1,7 +1,15 @@
-// One owner for every platform handle. A kind is a policy: its type, the values that mean
-// "none", and its close call; each owner in the project is a one-line alias of UniqueHandle
-// over such a policy. Closing keeps the caller's last error, so an owner that goes out of
-// scope between a failing call and its GetLastError() does not hide the failure.
+// One owner for every platform handle. A kind is a policy: the type it holds, the values
+// that mean "none", and its close call; each owner in the project is a one-line alias of
+// UniqueHandle over such a policy. Closing keeps the caller's last error, so an owner that
+// goes out of scope between a failing call and its GetLastError() does not hide the failure.
+//
+// A policy provides:
+//   pointer                   what is held: a handle, a typed pointer, or a small record
+//                             of the values that the close call needs together
+//   static const pointer none what an empty owner holds
+//   IsValid(pointer)          false for every value that means none; those are never closed
+//   Close(pointer)            the close call; true when it succeeded
+//   PointerAccess (optional)  true for kinds used through the owner (interfaces, memory)
 #pragma once
 
 #include <windows.h>
@@ -11,6 +19,14 @@
 #include <utility>
 
 namespace Marlin {
+
+namespace HandleDetail {
+template <typename Policy, typename = void>
+struct PointerAccess : std::false_type {};
+template <typename Policy>
+struct PointerAccess<Policy, std::void_t<decltype(Policy::PointerAccess)>>
+    : std::bool_constant<Policy::PointerAccess> {};
+}  // namespace HandleDetail
 
 template <typename Policy>
 class UniqueHandle {
@@ -34,6 +50,8 @@ public:
     explicit operator bool() const noexcept { return valid(); }
 
     pointer release() noexcept { return std::exchange(h_, Policy::none); }
+    // Closes what was held (unless it means none) and holds h instead; the caller's last
+    // error is the same afterwards, whatever the close call did.
     void reset(pointer h = Policy::none) noexcept {
         pointer old = std::exchange(h_, h);
         if (Policy::IsValid(old)) {
@@ -42,14 +60,25 @@ public:
             ::SetLastError(error);
         }
     }
+    // For an owner that must know whether the close call worked (a library that stays
+    // loaded when FreeLibrary fails): true when nothing is held afterwards. A failed close
+    // keeps the handle, so a later close, reset or the destructor tries again, and leaves
+    // the close call's own error as the last error.
+    bool close() noexcept {
+        if (!Policy::IsValid(h_)) return true;
+        if (!Policy::Close(h_)) return false;
+        h_ = Policy::none;
+        return true;
+    }
     // For calls that return a handle through an out parameter: closes what is held first.
     pointer* put() noexcept {
         reset();
         return &h_;
     }
+    void swap(UniqueHandle& o) noexcept { std::swap(h_, o.h_); }
 
-    // Interface pointers and typed memory are used through the owner.
-    template <typename P = pointer, typename = std::enable_if_t<std::is_pointer_v<P> && std::is_class_v<std::remove_pointer_t<P>>>>
+    // Interface pointers and typed memory are used through the owner; handles are not.
+    template <typename P = pointer, typename = std::enable_if_t<HandleDetail::PointerAccess<Policy>::value, P>>
     P operator->() const noexcept {
         return h_;
     }
@@ -64,46 +93,70 @@ struct HandlePolicy {
     using pointer = T;
     static inline const T none = None;
     static bool IsValid(T h) noexcept { return h != None; }
-    static void Close(T h) noexcept { CloseFunction(h); }
+    static bool Close(T h) noexcept { return CloseFunction(h); }
 };
 
-// Kernel objects that report failure with INVALID_HANDLE_VALUE (files, pipes, find handles)
-// and those that report it with null (events, threads, processes) are held alike: both
-// values mean "none", and an empty owner holds INVALID_HANDLE_VALUE or null as its kind
-// starts, so get() of an empty owner is what the creating call would have returned.
+// Kernel objects that report failure with INVALID_HANDLE_VALUE (files, pipes, find handles,
+// device information sets) and those that report it with null (events, threads,
+// processes) are held alike: both values mean "none", and an empty owner holds
+// INVALID_HANDLE_VALUE or null as its kind starts, so get() of an empty owner is what the
+// creating call would have returned.
 template <auto CloseFunction, bool StartsInvalid>
 struct InvalidOrNullPolicy {
     using pointer = HANDLE;
     static inline const HANDLE none = StartsInvalid ? INVALID_HANDLE_VALUE : nullptr;
     static bool IsValid(HANDLE h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) noexcept { CloseFunction(h); }
+    static bool Close(HANDLE h) noexcept { return CloseFunction(h); }
 };
 
 template <typename T, auto FreeFunction>
 struct MemoryPolicy {
     using pointer = T*;
+    static constexpr bool PointerAccess = true;
     static inline T* const none = nullptr;
     static bool IsValid(T* p) noexcept { return p != nullptr; }
-    static void Close(T* p) noexcept { FreeFunction(p); }
+    static bool Close(T* p) noexcept { return FreeFunction(p); }
 };
 
 template <typename Interface>
 struct ComPolicy {
     using pointer = Interface*;
+    static constexpr bool PointerAccess = true;
     static inline Interface* const none = nullptr;
     static bool IsValid(Interface* p) noexcept { return p != nullptr; }
-    static void Close(Interface* p) noexcept { p->Release(); }
+    static bool Close(Interface* p) noexcept {
+        p->Release();
+        return true;
+    }
+};
+
+// One WM_PAINT: EndPaint needs the window and the record that BeginPaint filled, and is
+// due whenever BeginPaint was called, also when it gave no device context.
+struct WindowPainting {
+    HWND window = nullptr;
+    PAINTSTRUCT paint{};
+};
+struct PaintingPolicy {
+    using pointer = WindowPainting;
+    static inline const WindowPainting none{};
+    static bool IsValid(const WindowPainting& p) noexcept { return p.window != nullptr; }
+    static bool Close(WindowPainting p) noexcept { return ::EndPaint(p.window, &p.paint) != FALSE; }
 };
 
 namespace HandleClose {
-inline void Kernel(HANDLE h) noexcept { ::CloseHandle(h); }
-inline void Find(HANDLE h) noexcept { ::FindClose(h); }
-inline void Module(HMODULE h) noexcept { ::FreeLibrary(h); }
-inline void Key(HKEY h) noexcept { ::RegCloseKey(h); }
-inline void Service(SC_HANDLE h) noexcept { ::CloseServiceHandle(h); }
-inline void Local(void* p) noexcept { ::LocalFree(p); }
-inline void CoTaskMem(void* p) noexcept { ::CoTaskMemFree(p); }
-inline void DeleteGdiObject(HGDIOBJ h) noexcept { ::DeleteObject(h); }
+inline bool Kernel(HANDLE h) noexcept { return ::CloseHandle(h) != FALSE; }
+inline bool Find(HANDLE h) noexcept { return ::FindClose(h) != FALSE; }
+inline bool Module(HMODULE h) noexcept { return ::FreeLibrary(h) != FALSE; }
+inline bool Key(HKEY h) noexcept { return ::RegCloseKey(h) == ERROR_SUCCESS; }
+inline bool Service(SC_HANDLE h) noexcept { return ::CloseServiceHandle(h) != FALSE; }
+inline bool Local(void* p) noexcept { return ::LocalFree(p) == nullptr; }
+inline bool CoTaskMem(void* p) noexcept {
+    ::CoTaskMemFree(p);
+    return true;
+}
+inline bool DeleteGdiObject(HGDIOBJ h) noexcept { return ::DeleteObject(h) != FALSE; }
+inline bool DeleteDeviceContext(HDC h) noexcept { return ::DeleteDC(h) != FALSE; }
+inline bool ReleaseScreenDeviceContext(HDC h) noexcept { return ::ReleaseDC(nullptr, h) == 1; }
 }  // namespace HandleClose
 
 // Files, pipes, mail slots: CreateFileW and CreateNamedPipeW fail with INVALID_HANDLE_VALUE.
@@ -124,5 +177,10 @@ using ComPointer = UniqueHandle<ComPolicy<Interface>>;
 template <typename H>
 using GdiObject = UniqueHandle<HandlePolicy<H, nullptr, &HandleClose::DeleteGdiObject>>;
 using BitmapHandle = GdiObject<HBITMAP>;
+// Device contexts: one that the program made (CreateCompatibleDC) is deleted, the screen's
+// (GetDC of no window) is released, a window's painting is ended.
+using CreatedDC = UniqueHandle<HandlePolicy<HDC, nullptr, &HandleClose::DeleteDeviceContext>>;
+using ScreenDC = UniqueHandle<HandlePolicy<HDC, nullptr, &HandleClose::ReleaseScreenDeviceContext>>;
+using PaintingHandle = UniqueHandle<PaintingPolicy>;
 
 }  // namespace Marlin

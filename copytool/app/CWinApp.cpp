@@ -2,9 +2,8 @@
 
 #include <shellapi.h>
 
-#include <memory>
-
 #include "CCommandLineInfo.h"
+#include "UniqueHandle.h"
 
 namespace Marlin {
 
@@ -65,7 +64,7 @@ std::vector<std::wstring> CWinApp::SplitCommandLine(const wchar_t* commandLine) 
     std::vector<std::wstring> arguments;
     if (!commandLine || !*commandLine) return arguments;
     int count = 0;
-    std::unique_ptr<LPWSTR, decltype(&::LocalFree)> split(::CommandLineToArgvW(commandLine, &count), &::LocalFree);
+    const LocalMemory<LPWSTR> split(::CommandLineToArgvW(commandLine, &count));
     if (!split) return arguments;
     for (int i = 1; i < count; ++i) arguments.emplace_back(split.get()[i]);
     return arguments;

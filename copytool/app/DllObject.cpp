@@ -11,11 +11,6 @@ bool DllObject::Load() {
     return module_.valid();
 }
 
-bool DllObject::Free() {
-    if (!module_) return true;
-    if (!::FreeLibrary(module_.get())) return false;
-    module_.release();
-    return true;
-}
+bool DllObject::Free() { return module_.close(); }
 
 }  // namespace Marlin

@@ -33,7 +33,7 @@ public:
 
 private:
     std::wstring path_;
-    Marlin::ModuleHandle module_;
+    ModuleHandle module_;
 };
 
 }  // namespace Marlin

@@ -8,7 +8,7 @@ add_library(quaysail_appframework STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CWinApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CCommandLineInfo.cpp)
 target_include_directories(quaysail_appframework PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(quaysail_appframework PUBLIC shell32 user32 kernel32)
+target_link_libraries(quaysail_appframework PUBLIC quay_common shell32 user32 kernel32)
 
 add_library(quaysail_startup STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DllObject.cpp

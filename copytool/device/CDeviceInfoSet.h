@@ -1,31 +1,18 @@
-// Owner of a Setup API device-information set (HDEVINFO); destroys it when it goes.
+// Owner of a Setup API device-information set (HDEVINFO). SetupDiGetClassDevsW fails with
+// INVALID_HANDLE_VALUE, which an empty owner holds; null means none as well.
 #pragma once
 
 #include <windows.h>
 #include <setupapi.h>
 
+#include "UniqueHandle.h"
+
 namespace Marlin {
 
-class CDeviceInfoSet {
-public:
-    CDeviceInfoSet() noexcept = default;
-    // Takes ownership; INVALID_HANDLE_VALUE (what SetupDiGetClassDevsW returns on failure)
-    // means none.
-    explicit CDeviceInfoSet(HDEVINFO set) noexcept : set_(set) {}
-    ~CDeviceInfoSet();
-    CDeviceInfoSet(const CDeviceInfoSet&) = delete;
-    CDeviceInfoSet& operator=(const CDeviceInfoSet&) = delete;
-    CDeviceInfoSet(CDeviceInfoSet&& other) noexcept;
-    CDeviceInfoSet& operator=(CDeviceInfoSet&& other) noexcept;
+namespace HandleClose {
+inline bool DeviceInfoSet(HDEVINFO set) noexcept { return ::SetupDiDestroyDeviceInfoList(set) != FALSE; }
+}  // namespace HandleClose
 
-    HDEVINFO get() const noexcept { return set_; }
-    bool valid() const noexcept { return set_ != INVALID_HANDLE_VALUE && set_ != nullptr; }
-    explicit operator bool() const noexcept { return valid(); }
-    void reset(HDEVINFO set = INVALID_HANDLE_VALUE) noexcept;
-    HDEVINFO release() noexcept;
-
-private:
-    HDEVINFO set_ = INVALID_HANDLE_VALUE;
-};
+using CDeviceInfoSet = UniqueHandle<InvalidOrNullPolicy<&HandleClose::DeviceInfoSet, true>>;
 
 }  // namespace Marlin

@@ -13,12 +13,12 @@
 #include "QuantityText.h"
 #include "QuestionDialogs.h"
 #include "ResourceText.h"
-#include "ScreenDC.h"
 #include "SluiceCoreDisplayStatus.h"
 #include "SluiceCoreEvent.h"
 #include "SluiceCoreEventHandler.h"
 #include "SluiceException.h"
 #include "StringIds.h"
+#include "UniqueHandle.h"
 
 namespace Marlin {
 
@@ -124,7 +124,7 @@ void CMarlinFileCopyDlg::FitBanner() {
     RECT client{};
     ::GetClientRect(Hwnd(), &client);
 
-    ScreenDC screen;
+    ScreenDC screen(::GetDC(nullptr));
     const int dpiX = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
     const int dpiY = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     const int width = std::min(::MulDiv(control.right - control.left, dpiX, 96), int(client.right - control.left));

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "UniqueHandle.h"
+
 namespace Marlin {
 
 class MemoryDC {
@@ -14,8 +16,8 @@ public:
     MemoryDC(const MemoryDC&) = delete;
     MemoryDC& operator=(const MemoryDC&) = delete;
 
-    HDC get() const noexcept { return dc_; }
-    explicit operator bool() const noexcept { return dc_ != nullptr; }
+    HDC get() const noexcept { return dc_.get(); }
+    explicit operator bool() const noexcept { return dc_.valid(); }
 
     // Selects bitmap, putting back any bitmap selected before. False when it cannot.
     bool Select(HBITMAP bitmap);
@@ -23,8 +25,8 @@ public:
     void Deselect();
 
 private:
-    HDC dc_;
-    HGDIOBJ original_ = nullptr;
+    CreatedDC dc_;
+    HGDIOBJ original_ = nullptr;  // not owned: the context's own initial bitmap
 };
 
 }  // namespace Marlin

@@ -2,12 +2,18 @@
 
 namespace Marlin {
 
-PaintDC::PaintDC(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+namespace {
 
-PaintDC::~PaintDC() {
-    // EndPaint also when BeginPaint gave no context: it validates the update region, so
-    // the window does not receive WM_PAINT again at once.
-    ::EndPaint(window_, &paint_);
+WindowPainting BeginPainting(HWND window) {
+    WindowPainting painting;
+    painting.window = window;
+    // What BeginPaint returns is the context, null when it gives none.
+    painting.paint.hdc = ::BeginPaint(window, &painting.paint);
+    return painting;
 }
+
+}  // namespace
+
+PaintDC::PaintDC(HWND window) : painting_(BeginPainting(window)) {}
 
 }  // namespace Marlin

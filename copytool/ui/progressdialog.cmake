@@ -6,8 +6,7 @@ if(WIN32)
   add_library(quaysail_progressdialog STATIC
     ${CMAKE_CURRENT_LIST_DIR}/CMarlinFileCopyDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MemoryDC.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PaintDC.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ScreenDC.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/PaintDC.cpp)
   target_include_directories(quaysail_progressdialog PUBLIC ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(quaysail_progressdialog PUBLIC quaysail_dialogs quaysail_dialogframework quaysail_texts
                         quaysail_optioncreator quaysail_engine quaysail_apputil comctl32 gdi32 user32)

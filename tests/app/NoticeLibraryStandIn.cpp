@@ -4,18 +4,19 @@
 // and free it before start-up returns.
 #include <windows.h>
 
+#include "UniqueHandle.h"
+
 namespace {
 
 void Note(const char* line) {
     wchar_t path[MAX_PATH];
     const DWORD n = GetEnvironmentVariableW(L"QUAY_NOTICE_LOG", path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return;
-    HANDLE log = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (log == INVALID_HANDLE_VALUE) return;
+    const Marlin::FileHandle log(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!log) return;
     DWORD written = 0;
-    WriteFile(log, line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
-    CloseHandle(log);
+    WriteFile(log.get(), line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
 }
 
 }  // namespace

@@ -166,21 +166,22 @@ TEST_CASE("the shell library functions answer as shlwapi's own exports do") {
 
 TEST_CASE("the desktop folder and its strings come from the shell loaded on first use") {
     CoInitialize(nullptr);
-    IShellFolder* desktop = nullptr;
-    REQUIRE(SUCCEEDED(ShellGetDesktopFolder(&desktop)));
-    REQUIRE(desktop != nullptr);
-    CHECK(GetModuleHandleW(L"shell32.dll") == Shell32Module());
-    CHECK(Shell32Module() != nullptr);
-    STRRET text{};
-    text.uType = STRRET_WSTR;
-    text.pOleStr = static_cast<LPWSTR>(CoTaskMemAlloc(4 * sizeof(wchar_t)));
-    REQUIRE(text.pOleStr != nullptr);
-    wcscpy(text.pOleStr, L"abc");
-    wchar_t* out = nullptr;
-    REQUIRE(SUCCEEDED(ShellStrRetToStr(&text, nullptr, &out)));
-    CHECK(std::wstring(out) == L"abc");
-    ShellTaskMemFree(out);
-    ShellTaskMemFree(nullptr);
-    desktop->Release();
+    {
+        Marlin::ComPointer<IShellFolder> desktop;
+        REQUIRE(SUCCEEDED(ShellGetDesktopFolder(desktop.put())));
+        REQUIRE(desktop.valid());
+        CHECK(GetModuleHandleW(L"shell32.dll") == Shell32Module());
+        CHECK(Shell32Module() != nullptr);
+        STRRET text{};
+        text.uType = STRRET_WSTR;
+        text.pOleStr = static_cast<LPWSTR>(CoTaskMemAlloc(4 * sizeof(wchar_t)));
+        REQUIRE(text.pOleStr != nullptr);
+        wcscpy(text.pOleStr, L"abc");
+        wchar_t* out = nullptr;
+        REQUIRE(SUCCEEDED(ShellStrRetToStr(&text, nullptr, &out)));
+        CHECK(std::wstring(out) == L"abc");
+        ShellTaskMemFree(out);
+        ShellTaskMemFree(nullptr);
+    }  // the folder goes before COM does
     CoUninitialize();
 }

@@ -5,24 +5,22 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <memory>
 #include <string>
 
 #include "EchoServer.h"
 #include "PipePeers.h"
 #include "TestHarness.h"
+#include "UniqueHandle.h"
 
 namespace {
 
-struct LocalFreeDeleter {
-    void operator()(void* p) const { LocalFree(p); }
-};
-
 std::string SidText(PSID sid) {
-    LPSTR text = nullptr;
-    if (!ConvertSidToStringSidA(sid, &text)) return "?";
-    std::unique_ptr<char, LocalFreeDeleter> owned(text);
-    return owned.get();
+    Marlin::LocalMemory<char> text;
+    if (!ConvertSidToStringSidA(sid, text.put())) {
+        text.release();  // not ours after a failed call
+        return "?";
+    }
+    return text.get();
 }
 
 }  // namespace
@@ -32,11 +30,10 @@ TEST_CASE("the pipe's DACL gives the four trustees their rights and inheritance 
     REQUIRE_EQ(server.Create(), 1);
 
     PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR raw = nullptr;
+    Marlin::LocalMemory<> sd;
     REQUIRE_EQ(GetSecurityInfo(server.Handle(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                               &dacl, nullptr, &raw),
+                               &dacl, nullptr, sd.put()),
                static_cast<DWORD>(ERROR_SUCCESS));
-    std::unique_ptr<void, LocalFreeDeleter> sd(raw);
     REQUIRE(dacl != nullptr);
 
     struct Row {

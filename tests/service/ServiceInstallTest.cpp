@@ -28,23 +28,6 @@ namespace {
 
 const wchar_t kServiceName[] = L"Quaykeep";
 
-class ScHandle {
-public:
-    explicit ScHandle(SC_HANDLE h = nullptr) : h_(h) {}
-    ~ScHandle() { reset(); }
-    ScHandle(const ScHandle&) = delete;
-    ScHandle& operator=(const ScHandle&) = delete;
-    SC_HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    void reset(SC_HANDLE h = nullptr) {
-        if (h_) CloseServiceHandle(h_);
-        h_ = h;
-    }
-
-private:
-    SC_HANDLE h_;
-};
-
 std::wstring ServiceProgramPath() {
     wchar_t self[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -89,7 +72,7 @@ void StopAndDelete(SC_HANDLE service, DWORD pid) {
 // Removes a registration left from an earlier run; true when none is left.
 bool RemoveLeftover(SC_HANDLE scm) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        ScHandle old(OpenServiceW(scm, kServiceName, SERVICE_ALL_ACCESS));
+        Marlin::ServiceHandle old(OpenServiceW(scm, kServiceName, SERVICE_ALL_ACCESS));
         if (!old) return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
         if (attempt == 0) StopAndDelete(old.get(), QueryStatus(old.get()).dwProcessId);
         old.reset();
@@ -130,8 +113,8 @@ public:
     }
 
 private:
-    ScHandle scm_;
-    ScHandle service_;
+    Marlin::ServiceHandle scm_;
+    Marlin::ServiceHandle service_;
     DWORD pid_ = 0;
 };
 
@@ -143,7 +126,7 @@ bool IsZero(const DiskCacheSettingData& record) {
 }  // namespace
 
 TEST_CASE("with the service absent, the destination query gives a zero record after about a second") {
-    ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    Marlin::ServiceHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     REQUIRE(scm);
     REQUIRE(RemoveLeftover(scm.get()));
 
@@ -235,7 +218,7 @@ TEST_CASE("the installed service answers over its pipe, stops with an idle clien
     client.Close();
 
     CHECK(installed.Delete());
-    ScHandle gone(OpenServiceW(installed.Manager(), kServiceName, SERVICE_QUERY_STATUS));
+    Marlin::ServiceHandle gone(OpenServiceW(installed.Manager(), kServiceName, SERVICE_QUERY_STATUS));
     CHECK(!gone);
 }
 

@@ -15,6 +15,7 @@
 #include "DialogThread.h"
 #include "FrameworkTestIds.h"
 #include "TestHarness.h"
+#include "UniqueHandle.h"
 
 using Marlin::CDialog;
 using Marlin::CTransparentStatic;
@@ -313,25 +314,6 @@ TEST_CASE("a dialog opened inside a message sent from another thread blocks that
     CHECK_EQ(run.result, static_cast<INT_PTR>(IDCANCEL));
 }
 
-namespace {
-
-// A memory device context for the colour messages, deleted at the end of the test.
-class TestDC {
-public:
-    TestDC() : dc_(CreateCompatibleDC(nullptr)) {}
-    ~TestDC() {
-        if (dc_) DeleteDC(dc_);
-    }
-    TestDC(const TestDC&) = delete;
-    TestDC& operator=(const TestDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-}  // namespace
-
 TEST_CASE("a transparent label paints only its text and has its parent wipe the old one") {
     Run run;
     DialogThread thread([&] { RunModal(run); });
@@ -344,7 +326,7 @@ TEST_CASE("a transparent label paints only its text and has its parent wipe the 
 
     {
         CONTEXT("colours");
-        TestDC dc;
+        const Marlin::CreatedDC dc(CreateCompatibleDC(nullptr));  // for the colour messages
         REQUIRE(dc.get() != nullptr);
         SetBkMode(dc.get(), OPAQUE);
         const LRESULT brush = SendMessageW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),

@@ -129,15 +129,15 @@ TEST_CASE("a cancel before the engine can be told is passed on when its cancel e
 }
 
 TEST_CASE("a cancel after the engine has closed its handle still reaches the event, through the dialog's own") {
-    HANDLE engines = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE kept = nullptr;
-    DuplicateHandle(GetCurrentProcess(), engines, GetCurrentProcess(), &kept, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    Marlin::KernelHandle observer(kept);  // the test's own view of the same event
+    Marlin::KernelHandle engines(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    Marlin::KernelHandle observer;  // the test's own view of the same event
+    DuplicateHandle(GetCurrentProcess(), engines.get(), GetCurrentProcess(), observer.put(), 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
     ScriptedProgressDlg dialog({L"C:\\src\\a"}, L"C:\\dst", 0);
     bool signalled = false;
     dialog.RunWith([&](EngineFeeder& feeder) {
-        feeder.Enumerated(Job(), engines);
-        CloseHandle(engines);  // the engine's run is over, its event is gone
+        feeder.Enumerated(Job(), engines.get());
+        engines.reset();  // the engine's run is over, its event is gone
         AskToCancel(feeder, Way::EnterKey);
         signalled = Signalled(observer.get());
     });

@@ -8,6 +8,7 @@
 #include "ProgressDialogIds.h"
 #include "ScriptedProgressDlg.h"
 #include "TestHarness.h"
+#include "UniqueHandle.h"
 
 using quaytest::EngineFeeder;
 using quaytest::ScriptedProgressDlg;
@@ -25,10 +26,9 @@ TEST_CASE("the banner is stretched for the screen and fills its control") {
         GetClientRect(banner, &control);
         MapDialogRect(feeder.Dialog(), &designed);
         GetClientRect(feeder.Dialog(), &client);
-        HDC screen = GetDC(nullptr);
-        dpiX = GetDeviceCaps(screen, LOGPIXELSX);
-        dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
+        const Marlin::ScreenDC screen(GetDC(nullptr));
+        dpiX = GetDeviceCaps(screen.get(), LOGPIXELSX);
+        dpiY = GetDeviceCaps(screen.get(), LOGPIXELSY);
     });
     REQUIRE(gotPicture);
     const int wantWidth = std::min<int>(MulDiv(designed.right, dpiX, 96), client.right);
