@@ -1,8 +1,8 @@
 #include "ServiceCommandServerThread.h"
 
-#include <process.h>
-
 #include <utility>
+
+#include "ThreadStart.h"
 
 namespace Marlin {
 
@@ -13,21 +13,9 @@ ServiceCommandServerThread::~ServiceCommandServerThread() = default;
 
 bool ServiceCommandServerThread::Start() {
     if (thread_) return true;
-    unsigned id = 0;
-    // _beginthreadex rather than CreateThread: the server uses the C runtime. Created
-    // suspended so that the handle and id are ours before the thread can end.
-    auto handle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Entry, this, CREATE_SUSPENDED, &id));
-    if (handle == nullptr) return false;
-    thread_.reset(handle);
-    threadId_ = id;
-    if (ResumeThread(handle) == static_cast<DWORD>(-1)) {
-        // Never ran, so it holds nothing yet; end it rather than leave it waiting forever.
-        TerminateThread(handle, static_cast<DWORD>(-1));
-        WaitForSingleObject(handle, INFINITE);
-        thread_.reset();
-        threadId_ = 0;
-        return false;
-    }
+    thread_ = StartThread(&Entry, this);
+    if (!thread_) return false;
+    threadId_ = ::GetThreadId(thread_.get());
     return true;
 }
 

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <process.h>
-
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +18,7 @@
 #include "SluiceException.h"
 #include "SluiceExceptionNotFreeSpace.h"
 #include "SourceList.h"
+#include "ThreadStart.h"
 #include "Volumes.h"
 #include "WindowsFileException.h"
 
@@ -187,8 +186,7 @@ void SluiceCopyAlgorithmMultiThread::RunThreads() {
         // finishing as if the job had been done.
         context.abandoned.store(true);
         if (readerThread_) {
-            if (::ResumeThread(readerThread_.get()) == static_cast<DWORD>(-1))
-                ::TerminateThread(readerThread_.get(), 0);  // it never ran a single instruction
+            Marlin::ResumeOrEnd(readerThread_.get());
             WaitUntilEnded(readerThread_.get());
         }
         readerThread_.reset();
@@ -205,14 +203,12 @@ void SluiceCopyAlgorithmMultiThread::RunThreads() {
     if (::WaitForSingleObject(cancelEvent_.get(), 0) == WAIT_OBJECT_0) context.SignalCancel();
     const HANDLE both[] = {readerThread_.get(), writerThread_.get()};
     bool resumeFailed = false;
-    if (::ResumeThread(readerThread_.get()) == static_cast<DWORD>(-1)) {
-        // Neither has run yet: both can simply leave.
+    if (!Marlin::ResumeOrEnd(readerThread_.get())) {
+        // Neither has run yet: the writer can simply leave.
         context.abandoned.store(true);
-        ::TerminateThread(readerThread_.get(), 0);
         resumeFailed = true;
     }
-    if (::ResumeThread(writerThread_.get()) == static_cast<DWORD>(-1)) {
-        ::TerminateThread(writerThread_.get(), 0);
+    if (!Marlin::ResumeOrEnd(writerThread_.get())) {
         if (!resumeFailed) {
             // The reader already runs; it has to see its partner gone for good.
             context.writerThread.store(nullptr);
@@ -269,9 +265,7 @@ void SluiceCopyAlgorithmMultiThread::WatchThreads(SluiceCopyThreadContext& conte
 }
 
 Marlin::KernelHandle SluiceCopyAlgorithmMultiThread::CreateCopyThread(ThreadBody body, void* argument) {
-    unsigned id = 0;
-    return Marlin::KernelHandle(
-        reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, body, argument, CREATE_SUSPENDED, &id)));
+    return Marlin::CreateSuspendedThread(body, argument);
 }
 
 void SluiceCopyAlgorithmMultiThread::PrepareCopyThreads(CopyItemReader&, CopyItemWriter&) {}

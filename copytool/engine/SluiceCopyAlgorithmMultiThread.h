@@ -21,6 +21,7 @@
 #include "SluiceOption.h"
 #include "SluiceStatus.h"
 #include "Stopwatch.h"
+#include "ThreadStart.h"
 
 namespace Marlin::Sluice {
 
@@ -46,10 +47,11 @@ public:
     int32_t ElevationNeeded() const { return elevationNeeded_; }
 
 protected:
-    using ThreadBody = unsigned(__stdcall*)(void*);
+    using ThreadBody = Marlin::ThreadBody;
 
-    // Makes one copy thread, suspended. An empty handle means it could not be made; the
-    // run then starts neither thread and reports a set-up failure.
+    // Makes one copy thread, suspended (Marlin::CreateSuspendedThread). An empty handle
+    // means it could not be made; the run then starts neither thread and reports a set-up
+    // failure.
     virtual Marlin::KernelHandle CreateCopyThread(ThreadBody body, void* argument);
     // Called when the reader and the writer are ready, just before the threads are made.
     virtual void PrepareCopyThreads(CopyItemReader& reader, CopyItemWriter& writer);

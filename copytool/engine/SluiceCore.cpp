@@ -1,7 +1,5 @@
 #include "SluiceCore.h"
 
-#include <process.h>
-
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +8,7 @@
 #include "SluiceCoreEvent.h"
 #include "SluiceException.h"
 #include "SourceList.h"
+#include "ThreadStart.h"
 
 namespace Marlin::Sluice {
 
@@ -29,22 +28,14 @@ SluiceCore::~SluiceCore() {
 int32_t SluiceCore::Start() {
     std::lock_guard<std::mutex> guard(lock_);
     if (thread_.load() != nullptr) return 0;
-    // Made suspended and published before it runs: a short run would otherwise clear its
-    // reference before Start has set it, and the core would look busy for ever.
-    unsigned id = 0;
-    HANDLE created =
-        reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &SluiceCore::ThreadMain, this, CREATE_SUSPENDED, &id));
-    if (!created) return 0;
+    // Published before it runs: a short run would otherwise clear its reference before
+    // Start has set it, and the core would look busy for ever.
+    Marlin::KernelHandle started =
+        Marlin::StartThread(&SluiceCore::ThreadMain, this, [this](HANDLE thread) { thread_.store(thread); });
+    if (!started) return 0;
     // The previous run's thread has cleared its reference and no longer uses this object;
     // its handle can go (a waiter holds its own duplicate).
-    threadHandle_.reset(created);
-    thread_.store(created);
-    if (::ResumeThread(created) == static_cast<DWORD>(-1)) {
-        thread_.store(nullptr);
-        ::TerminateThread(created, 0);  // it never ran a single instruction of ours
-        threadHandle_.reset();
-        return 0;
-    }
+    threadHandle_ = std::move(started);
     return 1;
 }
 

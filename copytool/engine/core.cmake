@@ -12,5 +12,5 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/SluiceStatusItemInfo.cpp)
   target_include_directories(quaysail_core PUBLIC ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(quaysail_core PUBLIC quaysail_items quaysail_displaystatus quaysail_exceptions
-                        quaysail_apputil quay_common user32)
+                        quaysail_apputil quay_thread quay_common user32)
 endif()

@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     }
     const char* filter = g_args.empty() ? nullptr : g_args[0].c_str();
 
-    int passed = 0, failed = 0;
+    int passed = 0, failed = 0, skipped = 0;
     for (auto& c : Cases()) {
         if (filter && !std::strstr(c.name, filter)) continue;
         g_caseFailed = false;
@@ -131,6 +131,12 @@ int main(int argc, char** argv) {
         try {
             c.fn();
         } catch (const Failure&) {
+        } catch (const Skipped& skip) {
+            if (!g_caseFailed) {
+                std::printf("SKIP %s: %s\n", c.name, skip.reason.c_str());
+                ++skipped;
+                continue;
+            }
         } catch (const std::exception& e) {
             ReportFailure(c.file, c.line, std::string("unexpected exception: ") + e.what());
         } catch (...) {
@@ -140,6 +146,7 @@ int main(int argc, char** argv) {
         std::printf("%s %s (%lld ms)\n", g_caseFailed ? "FAIL" : "ok  ", c.name, static_cast<long long>(ms));
         (g_caseFailed ? failed : passed)++;
     }
-    std::printf("%d passed, %d failed\n", passed, failed);
-    return failed == 0 && passed > 0 ? 0 : 1;
+    std::printf("%d passed, %d failed, %d skipped\n", passed, failed, skipped);
+    if (failed > 0 || passed + skipped == 0) return 1;
+    return skipped > 0 ? SkipExitCode : 0;
 }

@@ -12,6 +12,13 @@
 namespace quaytest {
 
 struct Failure {};  // thrown by REQUIRE to end the current test case
+// Thrown by SKIP: the case cannot check what it is for on this machine. A program whose
+// cases all pass or skip, with at least one skip, exits with SkipExitCode, which CTest
+// shows as a skipped test (quay_add_test sets SKIP_RETURN_CODE).
+struct Skipped {
+    std::string reason;
+};
+constexpr int SkipExitCode = 77;
 
 void Register(const char* name, const char* file, int line, void (*fn)());
 void RegisterChild(const char* name, int (*fn)(const std::vector<std::string>& args));
@@ -112,4 +119,5 @@ struct ChildRegistrar {
         ::quaytest::ReportFailure(__FILE__, __LINE__, std::string("FAIL: ") + (msg)); \
         throw ::quaytest::Failure{};                                             \
     } while (0)
+#define SKIP(reason) throw ::quaytest::Skipped{std::string(reason)}
 #define CONTEXT(text) ::quaytest::Context QT_CAT(qt_ctx_, __LINE__)(text)
