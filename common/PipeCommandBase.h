@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "UniqueHandle.h"
+#include "OverlappedPipe.h"
 
 namespace Marlin {
 
@@ -33,8 +33,8 @@ public:
     // cancels it and waits for the cancellation before its buffers go away.
     virtual int WaitIo(HANDLE event);
 
-    bool IsOpen() const { return pipe_.valid(); }
-    HANDLE Handle() const { return pipe_.get(); }
+    bool IsOpen() const { return pipe_.IsOpen(); }
+    HANDLE Handle() const { return pipe_.Handle(); }
     const std::wstring& PipeName() const { return pipeName_; }
     int32_t ChunkSize() const { return chunkSize_; }
 
@@ -56,13 +56,12 @@ protected:
     void SettleIo();
 
 private:
-    // One read step of up to a chunk, appended to message; false when it failed.
-    bool ReadChunk(std::vector<uint8_t>& message);
+    // This end's WaitIo, for the shared mechanics.
+    OverlappedPipe::Wait Waiter();
 
-    FileHandle pipe_;
+    OverlappedPipe pipe_;
     std::wstring pipeName_;
     int32_t chunkSize_;
-    OVERLAPPED* pending_ = nullptr;  // the operation in flight on pipe_, if any
 };
 
 }  // namespace Marlin

@@ -15,13 +15,7 @@ int PipeCommandClient::Open() {
 }
 
 int PipeCommandClient::OpenWait(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    if (Open()) return 1;
-    while (StillWaiting(start, GetTickCount(), milliseconds)) {
-        Sleep(10);
-        if (Open()) break;
-    }
-    return IsOpen() ? 1 : 0;
+    return OverlappedPipe::RetryOpen([this] { return Open(); }, milliseconds);
 }
 
 }  // namespace Marlin

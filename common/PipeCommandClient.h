@@ -21,9 +21,10 @@ public:
     // Retries Open every 10 ms for up to the given time; 1 when the pipe is open.
     virtual int OpenWait(DWORD milliseconds);
 
-    // Whether a wait begun at tick start still runs at tick now. Counts the elapsed
-    // ticks, so a wait that spans the 49.7-day wrap of the tick count keeps its length.
-    static bool StillWaiting(DWORD start, DWORD now, DWORD milliseconds) { return now - start < milliseconds; }
+    // Whether a wait begun at tick start still runs at tick now, across the tick wrap.
+    static bool StillWaiting(DWORD start, DWORD now, DWORD milliseconds) {
+        return OverlappedPipe::StillWaiting(start, now, milliseconds);
+    }
 };
 
 }  // namespace Marlin

@@ -1,9 +1,5 @@
 #include "CPipeCommandClient.h"
 
-#include <new>
-
-#include "UniqueHandle.h"
-
 namespace Marlin {
 
 namespace {
@@ -19,28 +15,24 @@ CPipeCommandClient::CPipeCommandClient(std::string pipeName, std::string mutexNa
 // Operations settle before they return, so nothing is pending here.
 CPipeCommandClient::~CPipeCommandClient() = default;
 
+OverlappedPipe::Wait CPipeCommandClient::Waiter() {
+    return [this](HANDLE event) { return WaitIo(event); };
+}
+
 int CPipeCommandClient::Open() {
     Close();
-    pipe_.reset(CreateFileA(pipeName_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_OVERLAPPED, nullptr));
-    return pipe_.valid() ? 1 : 0;
+    pipe_.Attach(CreateFileA(pipeName_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_OVERLAPPED, nullptr));
+    return pipe_.IsOpen() ? 1 : 0;
 }
 
 bool CPipeCommandClient::PeerAnnounced() const {
-    Marlin::KernelHandle mutex(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, mutexName_.c_str()));
+    KernelHandle mutex(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, mutexName_.c_str()));
     return mutex.valid();
 }
 
 int CPipeCommandClient::OpenWait(DWORD milliseconds) {
-    if (milliseconds != Infinite) {
-        const DWORD start = GetTickCount();
-        if (Open()) return 1;
-        while (StillWaiting(start, GetTickCount(), milliseconds)) {
-            Sleep(RetryMs);
-            if (Open()) break;
-        }
-        return IsOpen() ? 1 : 0;
-    }
+    if (milliseconds != Infinite) return OverlappedPipe::RetryOpen([this] { return Open(); }, milliseconds);
     // The service may hold its mutex long before its pipe accepts clients; it is gone
     // for good only when the mutex is.
     if (Open()) return 1;
@@ -56,77 +48,22 @@ int CPipeCommandClient::OpenWait(DWORD milliseconds) {
     }
 }
 
-void CPipeCommandClient::Close() {
-    SettleIo();
-    pipe_.reset();
-}
-
-int CPipeCommandClient::AwaitIo(OVERLAPPED& overlapped) {
-    pending_ = &overlapped;
-    int result = WaitIo(overlapped.hEvent);
-    if (result != 1) SettleIo();
-    return result;
-}
-
-void CPipeCommandClient::SettleIo() {
-    OVERLAPPED* ov = pending_;
-    pending_ = nullptr;
-    if (ov == nullptr || !pipe_.valid()) return;
-    if (!HasOverlappedIoCompleted(ov)) CancelIoEx(pipe_.get(), ov);
-    DWORD ignored = 0;
-    GetOverlappedResult(pipe_.get(), ov, &ignored, TRUE);
-}
+void CPipeCommandClient::Close() { pipe_.Close(); }
 
 int CPipeCommandClient::WaitIo(HANDLE event) {
     return WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0 ? 1 : 0;
 }
 
-int CPipeCommandClient::Write(const void* bytes, uint32_t length) {
-    if (!pipe_.valid()) return 0;
-    Marlin::KernelHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (!event) return 0;
-    OVERLAPPED ov{};
-    ov.hEvent = event.get();
-
-    int result = 0;
-    if (WriteFile(pipe_.get(), bytes, length, nullptr, &ov)) {
-        result = 1;
-    } else if (GetLastError() == ERROR_IO_PENDING) {
-        if (AwaitIo(ov) == 1 && pipe_.valid()) {
-            DWORD written = 0;
-            result = GetOverlappedResult(pipe_.get(), &ov, &written, TRUE) ? 1 : 0;
-        }
-    }
-    SettleIo();
-    return result;
-}
+int CPipeCommandClient::Write(const void* bytes, uint32_t length) { return pipe_.Write(bytes, length, Waiter()); }
 
 int CPipeCommandClient::Read(std::vector<uint8_t>& message) {
     message.clear();
-    if (!pipe_.valid() || chunkSize_ <= 0) return 0;
+    if (!pipe_.IsOpen() || chunkSize_ <= 0) return 0;
     const DWORD chunk = static_cast<DWORD>(chunkSize_);
-    for (;;) {
-        const size_t before = message.size();
-        Marlin::KernelHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-        if (!event) break;
-        try {
-            message.resize(before + chunk);
-        } catch (const std::bad_alloc&) {
-            message.resize(before);
-            break;
-        }
-        OVERLAPPED ov{};
-        ov.hEvent = event.get();
-        bool ok = false;
-        DWORD got = 0;
-        if (ReadFile(pipe_.get(), message.data() + before, chunk, nullptr, &ov)) {
-            ok = GetOverlappedResult(pipe_.get(), &ov, &got, FALSE) != 0;
-        } else if (GetLastError() == ERROR_IO_PENDING) {
-            ok = AwaitIo(ov) == 1 && pipe_.valid() && GetOverlappedResult(pipe_.get(), &ov, &got, FALSE);
-        }
-        SettleIo();
-        message.resize(ok ? before + got : before);
-        if (!ok) break;
+    const OverlappedPipe::Wait wait = Waiter();
+    // The first chunk that comes back short ends the message.
+    DWORD got = 0;
+    while (pipe_.ReadChunk(message, chunk, wait, got)) {
         if (got < chunk) return 1;
     }
     return message.empty() ? 0 : 1;

@@ -1,5 +1,7 @@
-// The notice library's own pipe client: narrow names, and a wait without time-out that
-// lasts only while the logging service announces itself with its named mutex.
+// The notice library's own pipe client: narrow names, a wait without time-out that lasts
+// only while the logging service announces itself with its named mutex, and a message
+// that ends with the first short chunk. The overlapped mechanics are the channel's own
+// (OverlappedPipe).
 #pragma once
 
 #include <windows.h>
@@ -8,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "UniqueHandle.h"
+#include "OverlappedPipe.h"
 
 namespace Marlin {
 
@@ -36,14 +38,16 @@ public:
     // Waits for the event of a pending operation; 1 when it was signalled.
     virtual int WaitIo(HANDLE event);
 
-    bool IsOpen() const { return pipe_.valid(); }
-    HANDLE Handle() const { return pipe_.get(); }
+    bool IsOpen() const { return pipe_.IsOpen(); }
+    HANDLE Handle() const { return pipe_.Handle(); }
     const std::string& PipeName() const { return pipeName_; }
     const std::string& MutexName() const { return mutexName_; }
     int32_t ChunkSize() const { return chunkSize_; }
 
     // Whether a wait begun at tick start still runs at tick now, across the tick wrap.
-    static bool StillWaiting(DWORD start, DWORD now, DWORD milliseconds) { return now - start < milliseconds; }
+    static bool StillWaiting(DWORD start, DWORD now, DWORD milliseconds) {
+        return OverlappedPipe::StillWaiting(start, now, milliseconds);
+    }
 
 protected:
     // For clients that build the names only in their own constructor.
@@ -51,17 +55,14 @@ protected:
     void SetMutexName(std::string mutexName) { mutexName_ = std::move(mutexName); }
 
 private:
-    // Waits for an operation pending on the pipe; when the wait gives anything but 1
-    // the operation is cancelled and waited for, so it cannot outlive its buffer.
-    int AwaitIo(OVERLAPPED& overlapped);
-    void SettleIo();
     bool PeerAnnounced() const;
+    // This client's WaitIo, for the shared mechanics.
+    OverlappedPipe::Wait Waiter();
 
-    Marlin::FileHandle pipe_;
+    OverlappedPipe pipe_;
     std::string pipeName_;
     std::string mutexName_;
     int32_t chunkSize_;
-    OVERLAPPED* pending_ = nullptr;
 };
 
 }  // namespace Marlin
