@@ -10,6 +10,7 @@
 #include "MarlinFileCopyCommandLineInfo.h"
 #include "Paths.h"
 #include "ShellFunctions.h"
+#include "TraceCaught.h"
 
 namespace Marlin {
 
@@ -62,6 +63,7 @@ BOOL CMarlinFileCopyApp::InitInstance() {
     } catch (...) {
         // Nothing is reported from here: the dialog has shown what the user needs to know,
         // and the preparations below must be undone whatever happened.
+        TraceCaught(L"CMarlinFileCopyApp::InitInstance");
     }
 
     m_notice.Free();

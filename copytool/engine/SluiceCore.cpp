@@ -9,6 +9,7 @@
 #include "SluiceException.h"
 #include "SourceList.h"
 #include "ThreadStart.h"
+#include "TraceCaught.h"
 
 namespace Marlin::Sluice {
 
@@ -51,6 +52,7 @@ unsigned __stdcall SluiceCore::ThreadMain(void* self) {
         static_cast<SluiceCore*>(self)->Run();
     } catch (...) {
         // Run reports what it can; nothing may escape a thread.
+        Marlin::TraceCaught(L"SluiceCore::ThreadMain");
     }
     return 0;
 }
@@ -128,17 +130,20 @@ void SluiceCore::Run() {
             try {
                 event.NotifyError(&failure);
             } catch (...) {
+                Marlin::TraceCaught(L"SluiceCore::Run, reporting an engine failure");
             }
         } catch (...) {
             try {
                 event.NotifyError(nullptr);
             } catch (...) {
+                Marlin::TraceCaught(L"SluiceCore::Run, reporting an unknown failure");
             }
         }
         ClearThreadReference();
         event.NotifyEnded();
     } catch (...) {
         // The event could not be made, or an observer threw at 1001.
+        Marlin::TraceCaught(L"SluiceCore::Run");
         ClearThreadReference();
     }
 }

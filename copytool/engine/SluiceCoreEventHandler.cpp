@@ -1,6 +1,7 @@
 #include "SluiceCoreEventHandler.h"
 
 #include "SluiceCoreEvent.h"
+#include "TraceCaught.h"
 
 namespace Marlin::Sluice {
 
@@ -15,6 +16,7 @@ void SluiceCoreEventHandler::Update(DesignPatterns::IObservable* observable) {
         ::SendMessageW(window_, message_, reinterpret_cast<WPARAM>(event), 0);
     } catch (...) {
         // A window procedure on the notifying thread itself may throw through SendMessageW.
+        Marlin::TraceCaught(L"SluiceCoreEventHandler::Update");
     }
 }
 

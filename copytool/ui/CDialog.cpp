@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "TraceCaught.h"
+
 namespace Marlin {
 
 CDialog::CDialog(UINT templateId, HINSTANCE resources) : templateId_(templateId), resources_(resources) {}
@@ -176,6 +178,7 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         return HandleMessageUnguarded(message, wParam, lParam);
     } catch (...) {
+        TraceCaught(L"CDialog::HandleMessage");
         if (message == WM_INITDIALOG) EndDialog(-1);
         return FALSE;
     }

@@ -18,6 +18,7 @@
 #include "SluiceCoreEventHandler.h"
 #include "SluiceException.h"
 #include "StringIds.h"
+#include "TraceCaught.h"
 #include "UniqueHandle.h"
 
 namespace Marlin {
@@ -226,6 +227,7 @@ LRESULT CMarlinFileCopyDlg::OnEngineEvent(SluiceCoreEvent& event) {
         }
     } catch (...) {
         // Nothing the display does may reach the engine thread that waits for this message.
+        TraceCaught(L"CMarlinFileCopyDlg::OnEngineEvent");
     }
     return 0;
 }

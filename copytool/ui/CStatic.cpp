@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "TraceCaught.h"
+
 namespace Marlin {
 
 namespace {
@@ -53,6 +55,7 @@ LRESULT CALLBACK CStatic::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, L
         return self->WindowProc(message, wParam, lParam);
     } catch (...) {
         // Nothing may unwind through the system's window code.
+        TraceCaught(L"CStatic::WindowProc");
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }
 }

@@ -9,7 +9,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/CStatic.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CTransparentStatic.cpp)
   target_include_directories(quaysail_dialogframework PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-  target_link_libraries(quaysail_dialogframework PUBLIC comctl32 user32 gdi32)
+  target_link_libraries(quaysail_dialogframework PUBLIC quay_common comctl32 user32 gdi32)
 
   set(dialogs_sources
     ${CMAKE_CURRENT_LIST_DIR}/CErrorDlg.cpp
