@@ -16,30 +16,36 @@
 
 namespace Marlin {
 
-using Marlin::KindWord;
-using Marlin::OperationWord;
-using Marlin::QuestionDialogParts::FileSize;
-using Marlin::QuestionDialogParts::IsFolder;
-using Marlin::QuestionDialogParts::Line;
-using Marlin::QuestionDialogParts::Word;
+using QuestionDialogParts::FileSize;
+using QuestionDialogParts::IsFolder;
+using QuestionDialogParts::Line;
+using QuestionDialogParts::Word;
+
+namespace {
+
+// A remembered retry or elevation would repeat itself without asking.
+constexpr CQuestionDlg::Buttons kErrorButtons{IDC_QUESTION_RETRY, CErrorDlg::ResultRetry, false,
+                                              CErrorDlg::ResultSkip, CErrorDlg::ResultCancel};
+
+}  // namespace
 
 CErrorDlg::CErrorDlg(const Marlin::Sluice::SluiceExceptionRetryFile& retry, int32_t move)
-    : CDialog(IDD_ERROR_DLG), retry_(&retry), move_(move) {}
+    : CQuestionDlg(IDD_ERROR_DLG, kErrorButtons), retry_(&retry), move_(move) {}
 
 CErrorDlg::CErrorDlg(const Marlin::Sluice::SluiceExceptionOverwrite& conflict, int32_t move)
-    : CDialog(IDD_ERROR_DLG), conflict_(&conflict), move_(move) {}
+    : CQuestionDlg(IDD_ERROR_DLG, kErrorButtons), conflict_(&conflict), move_(move) {}
 
 CErrorDlg::~CErrorDlg() = default;
 
 BOOL CErrorDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CQuestionDlg::OnInitDialog();
     // The template's texts are placeholders; a line this question has nothing for
     // stays empty.
     for (int id : {IDC_QUESTION_MESSAGE, IDC_QUESTION_DETAIL, IDC_ITEM_NAME, IDC_ITEM_LOCATION, IDC_ITEM_SIZE,
                    IDC_ITEM_TIME})
         SetItemText(id, L"");
     Marlin::QuestionDialogParts::SetWarningIcon(Hwnd(), IDC_WARNING_ICON);
-    affirmativeResult_ = ResultRetry;
+    SetAffirmativeResult(ResultRetry);
     if (retry_)
         ShowRetryForm();
     else if (conflict_)
@@ -61,7 +67,7 @@ void CErrorDlg::ShowRetryForm() {
     if (hasError) SetItemText(IDC_QUESTION_MESSAGE, Marlin::WindowsErrorText(error));
 
     if (hasError && error == ERROR_ACCESS_DENIED && e.elevated == 0) {
-        affirmativeResult_ = ResultContinueAsAdministrator;
+        SetAffirmativeResult(ResultContinueAsAdministrator);
         SetItemText(IDC_QUESTION_RETRY, Word(IDS_CONTINUE_BUTTON));
         SendDlgItemMessageW(Hwnd(), IDC_QUESTION_RETRY, BCM_SETSHIELD, 0, TRUE);
         SetItemText(IDC_QUESTION_DETAIL, Line(IDS_ERROR_NEEDS_ADMINISTRATOR, OperationWord(move_ != 0)));
@@ -108,35 +114,6 @@ void CErrorDlg::ShowConflictForm() {
     SetItemText(IDC_ITEM_NAME, Line(IDS_LINE_NAME, Marlin::GetFileNamePart(e.sourcePath)));
     SetItemText(IDC_ITEM_LOCATION, Line(IDS_LINE_LOCATION, Marlin::GetParentFolder(e.sourcePath, 1)));
     SetItemText(IDC_ITEM_TIME, Line(IDS_LINE_CREATED, Marlin::DateTimeText(e.sourceAttributes.ftCreationTime)));
-}
-
-BOOL CErrorDlg::OnCommand(UINT id, UINT notifyCode, HWND control) {
-    if (notifyCode == BN_CLICKED) {
-        switch (id) {
-        case IDC_QUESTION_RETRY:
-            // A remembered retry or elevation would repeat itself without asking.
-            Answer(affirmativeResult_, false);
-            return TRUE;
-        case IDC_QUESTION_SKIP:
-            Answer(ResultSkip, true);
-            return TRUE;
-        default:
-            break;
-        }
-    }
-    return CDialog::OnCommand(id, notifyCode, control);
-}
-
-// The template has no OK button: Enter reaches the default button (1018) through the
-// dialog manager, so a bare IDOK is no answer and must not end the question.
-void CErrorDlg::OnOK() {}
-
-void CErrorDlg::OnCancel() { Answer(ResultCancel, true); }
-
-void CErrorDlg::Answer(int32_t result, bool readApplyToAll) {
-    applyToAll_ = readApplyToAll && IsChecked(IDC_APPLY_TO_ALL) ? 1 : 0;
-    result_ = result;
-    EndDialog(IDOK);
 }
 
 }  // namespace Marlin

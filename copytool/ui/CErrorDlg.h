@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "CDialog.h"
+#include "CQuestionDlg.h"
 
 namespace Marlin::Sluice {
 class SluiceExceptionOverwrite;
@@ -23,9 +23,11 @@ class SluiceExceptionRetryFile;
 
 namespace Marlin {
 
-class CErrorDlg : public CDialog {
+class CErrorDlg : public CQuestionDlg {
 public:
-    enum Result : int32_t {
+    // Button 1018 answers retry, or continue as administrator (AffirmativeResult());
+    // neither is ever applied to all.
+    enum : int32_t {
         ResultRetry = 0,
         ResultContinueAsAdministrator = 1,
         ResultSkip = 2,
@@ -37,31 +39,16 @@ public:
     CErrorDlg(const Marlin::Sluice::SluiceExceptionOverwrite& conflict, int32_t move);
     ~CErrorDlg() override;
 
-    // Cancel until a button is pressed, so a dialog that could not run, or ended
-    // without a button, never lets the job go on.
-    int32_t Result() const { return result_; }
-    int32_t ApplyToAll() const { return applyToAll_; }
-    // What button 1018 stands for once the dialog is initialised: retry, or continue
-    // as administrator.
-    int32_t AffirmativeResult() const { return affirmativeResult_; }
-
 protected:
     BOOL OnInitDialog() override;
-    BOOL OnCommand(UINT id, UINT notifyCode, HWND control) override;
-    void OnOK() override;
-    void OnCancel() override;
 
 private:
     void ShowRetryForm();
     void ShowConflictForm();
-    void Answer(int32_t result, bool readApplyToAll);
 
     const Marlin::Sluice::SluiceExceptionRetryFile* retry_ = nullptr;
     const Marlin::Sluice::SluiceExceptionOverwrite* conflict_ = nullptr;
     int32_t move_;
-    int32_t applyToAll_ = 0;
-    int32_t result_ = ResultCancel;
-    int32_t affirmativeResult_ = ResultRetry;
 };
 
 }  // namespace Marlin

@@ -12,13 +12,13 @@
 
 namespace Marlin {
 
-using Marlin::QuestionDialogParts::FileSize;
-using Marlin::QuestionDialogParts::Line;
+using QuestionDialogParts::FileSize;
+using QuestionDialogParts::Line;
 
 COverwriteFileDlg::COverwriteFileDlg(std::wstring destinationPath, const FILETIME& destinationTime,
                                      uint64_t destinationSize, std::wstring sourcePath, const FILETIME& sourceTime,
                                      uint64_t sourceSize)
-    : CDialog(IDD_OVERWRITE_FILE_DLG),
+    : CQuestionDlg(IDD_OVERWRITE_FILE_DLG, {IDC_QUESTION_YES, ResultOverwrite, true, ResultSkip, ResultCancel}),
       destinationPath_(std::move(destinationPath)),
       destinationTime_(destinationTime),
       destinationSize_(destinationSize),
@@ -34,7 +34,7 @@ COverwriteFileDlg::COverwriteFileDlg(const Marlin::Sluice::SluiceExceptionOverwr
 COverwriteFileDlg::~COverwriteFileDlg() = default;
 
 BOOL COverwriteFileDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CQuestionDlg::OnInitDialog();
     Marlin::QuestionDialogParts::SetWarningIcon(Hwnd(), IDC_WARNING_ICON);
     ShowFile(IDC_OLD_NAME, IDC_OLD_LOCATION, IDC_OLD_SIZE, IDC_OLD_TIME, destinationPath_, destinationTime_,
              destinationSize_);
@@ -48,31 +48,6 @@ void COverwriteFileDlg::ShowFile(int nameId, int locationId, int sizeId, int tim
     SetItemText(locationId, Line(IDS_LINE_LOCATION, Marlin::GetParentFolder(path, 1)));
     SetItemText(sizeId, Line(IDS_LINE_SIZE, Marlin::SizeText(size)));
     SetItemText(timeId, Line(IDS_LINE_MODIFIED, Marlin::DateTimeText(time)));
-}
-
-BOOL COverwriteFileDlg::OnCommand(UINT id, UINT notifyCode, HWND control) {
-    if (notifyCode == BN_CLICKED) {
-        if (id == IDC_QUESTION_YES) {
-            Answer(ResultOverwrite);
-            return TRUE;
-        }
-        if (id == IDC_QUESTION_SKIP) {
-            Answer(ResultSkip);
-            return TRUE;
-        }
-    }
-    return CDialog::OnCommand(id, notifyCode, control);
-}
-
-// No OK button: Enter presses the default button (yes) through the dialog manager.
-void COverwriteFileDlg::OnOK() {}
-
-void COverwriteFileDlg::OnCancel() { Answer(ResultCancel); }
-
-void COverwriteFileDlg::Answer(int32_t result) {
-    applyToAll_ = IsChecked(IDC_APPLY_TO_ALL) ? 1 : 0;
-    result_ = result;
-    EndDialog(IDOK);
 }
 
 }  // namespace Marlin

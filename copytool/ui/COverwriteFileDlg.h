@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "CDialog.h"
+#include "CQuestionDlg.h"
 
 namespace Marlin::Sluice {
 class SluiceExceptionOverwrite;
@@ -17,9 +17,9 @@ class SluiceExceptionOverwrite;
 
 namespace Marlin {
 
-class COverwriteFileDlg : public CDialog {
+class COverwriteFileDlg : public CQuestionDlg {
 public:
-    enum Result : int32_t { ResultOverwrite = 0, ResultSkip = 1, ResultCancel = 2 };
+    enum : int32_t { ResultOverwrite = 0, ResultSkip = 1, ResultCancel = 2 };
 
     COverwriteFileDlg(std::wstring destinationPath, const FILETIME& destinationTime, uint64_t destinationSize,
                       std::wstring sourcePath, const FILETIME& sourceTime, uint64_t sourceSize);
@@ -27,23 +27,15 @@ public:
     explicit COverwriteFileDlg(const Marlin::Sluice::SluiceExceptionOverwrite& question);
     ~COverwriteFileDlg() override;
 
-    // Cancel until a button is pressed.
-    int32_t Result() const { return result_; }
-    int32_t ApplyToAll() const { return applyToAll_; }
-
     const std::wstring& DestinationPath() const { return destinationPath_; }
     const std::wstring& SourcePath() const { return sourcePath_; }
 
 protected:
     BOOL OnInitDialog() override;
-    BOOL OnCommand(UINT id, UINT notifyCode, HWND control) override;
-    void OnOK() override;
-    void OnCancel() override;
 
 private:
     void ShowFile(int nameId, int locationId, int sizeId, int timeId, const std::wstring& path,
                   const FILETIME& time, uint64_t size);
-    void Answer(int32_t result);
 
     std::wstring destinationPath_;
     FILETIME destinationTime_;
@@ -51,8 +43,6 @@ private:
     std::wstring sourcePath_;
     FILETIME sourceTime_;
     uint64_t sourceSize_;
-    int32_t result_ = ResultCancel;
-    int32_t applyToAll_ = 0;
 };
 
 }  // namespace Marlin

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "CDialog.h"
+#include "CQuestionDlg.h"
 
 namespace Marlin::Sluice {
 class SluiceExceptionOverwrite;
@@ -20,9 +20,9 @@ class SluiceExceptionOverwrite;
 
 namespace Marlin {
 
-class COverwriteFolderDlg : public CDialog {
+class COverwriteFolderDlg : public CQuestionDlg {
 public:
-    enum Result : int32_t { ResultMerge = 0, ResultSkip = 1, ResultCancel = 2 };
+    enum : int32_t { ResultMerge = 0, ResultSkip = 1, ResultCancel = 2 };
 
     // One folder as the dialog shows it.
     struct Folder {
@@ -38,27 +38,17 @@ public:
     explicit COverwriteFolderDlg(const Marlin::Sluice::SluiceExceptionOverwrite& question);
     ~COverwriteFolderDlg() override;
 
-    // Cancel until a button is pressed.
-    int32_t Result() const { return result_; }
-    int32_t ApplyToAll() const { return applyToAll_; }
-
     const Folder& Destination() const { return destination_; }
     const Folder& Source() const { return source_; }
 
 protected:
     BOOL OnInitDialog() override;
-    BOOL OnCommand(UINT id, UINT notifyCode, HWND control) override;
-    void OnOK() override;
-    void OnCancel() override;
 
 private:
     void ShowFolder(int nameId, int timeId, const Folder& folder);
-    void Answer(int32_t result);
 
     Folder destination_;
     Folder source_;
-    int32_t result_ = ResultCancel;
-    int32_t applyToAll_ = 0;
 };
 
 }  // namespace Marlin

@@ -12,15 +12,18 @@
 
 namespace Marlin {
 
-using Marlin::KindWord;
-using Marlin::OperationWord;
-using Marlin::QuestionDialogParts::FileSize;
-using Marlin::QuestionDialogParts::IsFolder;
-using Marlin::QuestionDialogParts::Line;
+using QuestionDialogParts::FileSize;
+using QuestionDialogParts::IsFolder;
+using QuestionDialogParts::Line;
 
 CWarningEncryptedDlg::CWarningEncryptedDlg(std::wstring path, const FILETIME& time, uint64_t size, bool isFile,
                                            int32_t move)
-    : CDialog(IDD_WARNING_ENCRYPTED_DLG), path_(std::move(path)), time_(time), size_(size), isFile_(isFile),
+    : CQuestionDlg(IDD_WARNING_ENCRYPTED_DLG,
+                   {IDC_QUESTION_YES, ResultWithoutEncryption, true, ResultSkip, ResultCancel}),
+      path_(std::move(path)),
+      time_(time),
+      size_(size),
+      isFile_(isFile),
       move_(move) {}
 
 CWarningEncryptedDlg::CWarningEncryptedDlg(const Marlin::Sluice::SluiceExceptionEncrypted& question, int32_t move)
@@ -33,7 +36,7 @@ CWarningEncryptedDlg::CWarningEncryptedDlg(const Marlin::Sluice::SluiceException
 CWarningEncryptedDlg::~CWarningEncryptedDlg() = default;
 
 BOOL CWarningEncryptedDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CQuestionDlg::OnInitDialog();
     Marlin::QuestionDialogParts::SetWarningIcon(Hwnd(), IDC_WARNING_ICON);
     SetItemText(IDC_ITEM_NAME, Marlin::GetFileNamePart(path_));
     if (isFile_) {
@@ -47,31 +50,6 @@ BOOL CWarningEncryptedDlg::OnInitDialog() {
     SetItemText(IDC_QUESTION_TEXT, Line(IDS_ENCRYPTION_QUESTION, kind, operation));
     SetItemText(IDC_QUESTION_DETAIL, Line(IDS_ENCRYPTION_EXPLANATION, kind, operation));
     return TRUE;
-}
-
-BOOL CWarningEncryptedDlg::OnCommand(UINT id, UINT notifyCode, HWND control) {
-    if (notifyCode == BN_CLICKED) {
-        if (id == IDC_QUESTION_YES) {
-            Answer(ResultWithoutEncryption);
-            return TRUE;
-        }
-        if (id == IDC_QUESTION_SKIP) {
-            Answer(ResultSkip);
-            return TRUE;
-        }
-    }
-    return CDialog::OnCommand(id, notifyCode, control);
-}
-
-// No OK button: Enter presses the default button (yes) through the dialog manager.
-void CWarningEncryptedDlg::OnOK() {}
-
-void CWarningEncryptedDlg::OnCancel() { Answer(ResultCancel); }
-
-void CWarningEncryptedDlg::Answer(int32_t result) {
-    applyToAll_ = IsChecked(IDC_APPLY_TO_ALL) ? 1 : 0;
-    result_ = result;
-    EndDialog(IDOK);
 }
 
 }  // namespace Marlin

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "CDialog.h"
+#include "CQuestionDlg.h"
 
 namespace Marlin::Sluice {
 class SluiceExceptionEncrypted;
@@ -17,9 +17,9 @@ class SluiceExceptionEncrypted;
 
 namespace Marlin {
 
-class CWarningEncryptedDlg : public CDialog {
+class CWarningEncryptedDlg : public CQuestionDlg {
 public:
-    enum Result : int32_t { ResultWithoutEncryption = 0, ResultSkip = 1, ResultCancel = 2 };
+    enum : int32_t { ResultWithoutEncryption = 0, ResultSkip = 1, ResultCancel = 2 };
 
     // time: the last-write time of a file, the creation time of a folder; size counts
     // for a file only.
@@ -27,30 +27,19 @@ public:
     explicit CWarningEncryptedDlg(const Marlin::Sluice::SluiceExceptionEncrypted& question, int32_t move);
     ~CWarningEncryptedDlg() override;
 
-    // Cancel until a button is pressed.
-    int32_t Result() const { return result_; }
-    int32_t ApplyToAll() const { return applyToAll_; }
-
     bool IsFile() const { return isFile_; }
     const FILETIME& Time() const { return time_; }
     uint64_t Size() const { return size_; }
 
 protected:
     BOOL OnInitDialog() override;
-    BOOL OnCommand(UINT id, UINT notifyCode, HWND control) override;
-    void OnOK() override;
-    void OnCancel() override;
 
 private:
-    void Answer(int32_t result);
-
     std::wstring path_;
     FILETIME time_;
     uint64_t size_;
     bool isFile_;
     int32_t move_;
-    int32_t result_ = ResultCancel;
-    int32_t applyToAll_ = 0;
 };
 
 }  // namespace Marlin

@@ -12,6 +12,7 @@ if(WIN32)
   target_link_libraries(quaysail_dialogframework PUBLIC quay_common comctl32 user32 gdi32)
 
   set(dialogs_sources
+    ${CMAKE_CURRENT_LIST_DIR}/CQuestionDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CErrorDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/COverwriteFileDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/COverwriteFolderDlg.cpp
