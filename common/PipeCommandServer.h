@@ -34,8 +34,6 @@ public:
     // The stop request, safe from any thread: the flag first, then the event, so that a
     // Run woken by the event sees the flag.
     void RequestStop();
-    void SetStopFlag(int32_t value) { stopFlag_.store(value); }
-    int32_t StopFlag() const { return stopFlag_.load(); }
     HANDLE StopEvent() const { return stopEvent_.get(); }
 
 protected:

@@ -26,7 +26,6 @@ BOOL CMarlinFileCopyApp::InitInstance() {
     ::InitCommonControlsEx(&controls);
 
     CWinApp::InitInstance();
-    EnableControlContainer();
 
     // The size texts print their decimals in the user's own format.
     ::_wsetlocale(LC_ALL, L"");

@@ -21,11 +21,10 @@ CWinApp::~CWinApp() {
 
 CWinApp* CWinApp::Current() { return g_current; }
 
-int CWinApp::Main(HINSTANCE instance, int showCommand) {
+int CWinApp::Main(HINSTANCE instance) {
     CWinApp* app = Current();
     if (!app) return 1;
     app->m_hInstance = instance;
-    app->m_nCmdShow = showCommand;
     app->m_arguments = SplitCommandLine(::GetCommandLineW());
     if (!app->InitInstance()) return app->ExitInstance();
     return app->Run();

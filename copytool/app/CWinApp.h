@@ -29,7 +29,7 @@ public:
     static CWinApp* Current();
 
     // Runs the application registered by the global object; the body of wWinMain.
-    static int Main(HINSTANCE instance, int showCommand);
+    static int Main(HINSTANCE instance);
 
     virtual BOOL InitInstance();
     // The main message loop, until WM_QUIT; returns ExitInstance().
@@ -46,13 +46,7 @@ public:
     // splits them for wmain.
     static std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);
 
-    // Our dialogs are plain Win32 and host no embedded controls, so this only records
-    // that the application asked; it exists so that start-up reads in its usual order.
-    void EnableControlContainer() { m_bControlContainer = TRUE; }
-    BOOL IsControlContainerEnabled() const { return m_bControlContainer; }
-
     HINSTANCE m_hInstance = nullptr;
-    int m_nCmdShow = SW_SHOWNORMAL;
     // The program's arguments after its own name; Main fills them from the process's
     // command line, a test may set them directly.
     std::vector<std::wstring> m_arguments;
@@ -62,7 +56,6 @@ public:
 
 private:
     CWinApp* previous_ = nullptr;
-    BOOL m_bControlContainer = FALSE;
 };
 
 }  // namespace Marlin

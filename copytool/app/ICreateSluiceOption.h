@@ -10,10 +10,10 @@ namespace Marlin::Sluice {
 
 class ICreateSluiceOption {
 public:
-    ICreateSluiceOption();
+    ICreateSluiceOption() = default;
     ICreateSluiceOption(const ICreateSluiceOption&) = delete;
     ICreateSluiceOption& operator=(const ICreateSluiceOption&) = delete;
-    virtual ~ICreateSluiceOption();
+    virtual ~ICreateSluiceOption() = default;
 
     // Fills the held option: 1 when it describes a job the engine can run, else 0 (the
     // option is then not to be used).

@@ -9,6 +9,6 @@ Marlin::CMarlinFileCopyApp theApp;
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    return Marlin::CWinApp::Main(instance, showCommand);
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    return Marlin::CWinApp::Main(instance);
 }

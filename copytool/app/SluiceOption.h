@@ -16,12 +16,13 @@ public:
     // A threshold that an unsigned comparison never reaches.
     static constexpr uint64_t Never = ~uint64_t{0};
 
-    SluiceOption();
-    SluiceOption(const SluiceOption&);
-    SluiceOption(SluiceOption&&) noexcept;
-    SluiceOption& operator=(const SluiceOption&);
-    SluiceOption& operator=(SluiceOption&&) noexcept;
-    virtual ~SluiceOption();
+    // Member-wise copy is exactly what the record needs: strings and the list copy deeply.
+    SluiceOption() = default;
+    SluiceOption(const SluiceOption&) = default;
+    SluiceOption(SluiceOption&&) noexcept = default;
+    SluiceOption& operator=(const SluiceOption&) = default;
+    SluiceOption& operator=(SluiceOption&&) noexcept = default;
+    virtual ~SluiceOption() = default;
 
     int32_t algorithmKind = 0;
     std::vector<std::wstring> sources;

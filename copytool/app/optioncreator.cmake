@@ -4,9 +4,7 @@
 if(NOT WIN32)
   return()
 endif()
-add_library(quaysail_optioncreator STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/ICreateSluiceOption.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CreateSluiceOptionCmdLine.cpp)
+add_library(quaysail_optioncreator STATIC ${CMAKE_CURRENT_LIST_DIR}/CreateSluiceOptionCmdLine.cpp)
 target_include_directories(quaysail_optioncreator PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(quaysail_optioncreator PUBLIC
   quaysail_apputil quaysail_option quaysail_device quaysail_serviceclient)

@@ -5,8 +5,7 @@ if(NOT WIN32)
 endif()
 
 add_library(quaysail_appframework STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/CWinApp.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CCommandLineInfo.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/CWinApp.cpp)
 target_include_directories(quaysail_appframework PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(quaysail_appframework PUBLIC quay_common shell32 user32 kernel32)
 

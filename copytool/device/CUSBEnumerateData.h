@@ -14,7 +14,7 @@ public:
     CUSBEnumerateData& operator=(const CUSBEnumerateData&) = default;
     CUSBEnumerateData(CUSBEnumerateData&&) = default;
     CUSBEnumerateData& operator=(CUSBEnumerateData&&) = default;
-    virtual ~CUSBEnumerateData();
+    virtual ~CUSBEnumerateData() = default;
 
     uint16_t vendorId = 0;      // idVendor
     uint16_t productId = 0;     // idProduct

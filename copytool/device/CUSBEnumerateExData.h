@@ -19,7 +19,7 @@ public:
     CUSBEnumerateExData& operator=(const CUSBEnumerateExData&) = default;
     CUSBEnumerateExData(CUSBEnumerateExData&&) = default;
     CUSBEnumerateExData& operator=(CUSBEnumerateExData&&) = default;
-    ~CUSBEnumerateExData() override;
+    ~CUSBEnumerateExData() override = default;
 
     uint16_t usbVersion = 0;  // bcdUSB
     uint32_t speed = 0;       // USB_DEVICE_SPEED: 0 low, 1 full, 2 high

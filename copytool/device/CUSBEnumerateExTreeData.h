@@ -14,7 +14,7 @@ public:
     CUSBEnumerateExTreeData& operator=(const CUSBEnumerateExTreeData&) = default;
     CUSBEnumerateExTreeData(CUSBEnumerateExTreeData&&) = default;
     CUSBEnumerateExTreeData& operator=(CUSBEnumerateExTreeData&&) = default;
-    virtual ~CUSBEnumerateExTreeData();
+    virtual ~CUSBEnumerateExTreeData() = default;
 
     uint32_t deviceInstance = 0;  // DEVINST; 0 when there is none
     wchar_t driveLetter = 0;      // the letter of the volume this node is; 0 when none

@@ -14,7 +14,7 @@ public:
     CVolumeEnumerateData& operator=(const CVolumeEnumerateData&) = default;
     CVolumeEnumerateData(CVolumeEnumerateData&&) = default;
     CVolumeEnumerateData& operator=(CVolumeEnumerateData&&) = default;
-    virtual ~CVolumeEnumerateData();
+    virtual ~CVolumeEnumerateData() = default;
 
     wchar_t driveLetter = 0;     // upper case, 'A' to 'Y'
     std::wstring volumeName;     // "\\?\Volume{GUID}\"

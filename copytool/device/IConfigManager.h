@@ -14,7 +14,7 @@ public:
     IConfigManager() = default;
     IConfigManager(const IConfigManager&) = delete;
     IConfigManager& operator=(const IConfigManager&) = delete;
-    virtual ~IConfigManager();
+    virtual ~IConfigManager() = default;
 
     // CM_Locate_DevNodeW with CM_LOCATE_DEVNODE_NORMAL; deviceId null names the root node.
     virtual CONFIGRET LocateDevNode(DEVINST* node, const wchar_t* deviceId) = 0;

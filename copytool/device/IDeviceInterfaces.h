@@ -24,7 +24,7 @@ public:
     IDeviceInterfaces() = default;
     IDeviceInterfaces(const IDeviceInterfaces&) = delete;
     IDeviceInterfaces& operator=(const IDeviceInterfaces&) = delete;
-    virtual ~IDeviceInterfaces();
+    virtual ~IDeviceInterfaces() = default;
 
     // The present interfaces of interfaceClass in the order the system lists them; an
     // interface whose details cannot be read is left out. Empty when there are none or the

@@ -16,7 +16,7 @@ public:
     IDeviceIo() = default;
     IDeviceIo(const IDeviceIo&) = delete;
     IDeviceIo& operator=(const IDeviceIo&) = delete;
-    virtual ~IDeviceIo();
+    virtual ~IDeviceIo() = default;
 
     // Opens path for GENERIC_WRITE with FILE_SHARE_WRITE, OPEN_EXISTING, as the USB drivers
     // expect of a client; an invalid handle when that fails.

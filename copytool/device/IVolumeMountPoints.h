@@ -11,7 +11,7 @@ public:
     IVolumeMountPoints() = default;
     IVolumeMountPoints(const IVolumeMountPoints&) = delete;
     IVolumeMountPoints& operator=(const IVolumeMountPoints&) = delete;
-    virtual ~IVolumeMountPoints();
+    virtual ~IVolumeMountPoints() = default;
 
     // GetVolumeNameForVolumeMountPointW: on failure volumeName need not have been written.
     virtual bool QueryVolumeName(const wchar_t* mountPoint, wchar_t* volumeName, DWORD chars) = 0;

@@ -12,7 +12,7 @@ public:
     MarlinFileCopyToInfo() = default;
     MarlinFileCopyToInfo(const MarlinFileCopyToInfo&) = default;
     MarlinFileCopyToInfo& operator=(const MarlinFileCopyToInfo&) = default;
-    ~MarlinFileCopyToInfo() override;
+    ~MarlinFileCopyToInfo() override = default;
 
     DiskCacheSettingData diskCache;
 };

@@ -12,7 +12,7 @@ namespace Marlin::Sluice::NTFSDataStream {
 
 class IBackupStream {
 public:
-    virtual ~IBackupStream();
+    virtual ~IBackupStream() = default;
 
     // Reads up to size bytes of the stream in order; read says how many came (0 at the end).
     virtual bool Read(void* buffer, uint32_t size, uint32_t& read) = 0;

@@ -8,7 +8,7 @@ namespace Marlin::Sluice {
 
 class IFindCopyItemCore {
 public:
-    virtual ~IFindCopyItemCore();
+    virtual ~IFindCopyItemCore() = default;
 
     // Prepares the first item; false when this level has none.
     virtual bool First() = 0;

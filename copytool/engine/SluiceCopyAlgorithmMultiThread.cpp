@@ -60,6 +60,11 @@ SluiceCopyAlgorithmMultiThread::~SluiceCopyAlgorithmMultiThread() { CleanUp(); }
 
 void SluiceCopyAlgorithmMultiThread::SetElevateClient(Marlin::PipeCommandClient* client) { elevateClient_ = client; }
 
+void SluiceCopyAlgorithmMultiThread::SetTransfers(CopyItemTransfer* readerTransfer, CopyItemTransfer* writerTransfer) {
+    readerTransfer_ = readerTransfer;
+    writerTransfer_ = writerTransfer;
+}
+
 void SluiceCopyAlgorithmMultiThread::Run() {
     try {
         totalStopwatch_.Start();
@@ -113,6 +118,8 @@ void SluiceCopyAlgorithmMultiThread::Setup() {
             !reader_->Initialize(manager_.get(), option_.readChunkSize) ||
             !writer_->Initialize(manager_.get(), option_.writeChunkSize, option_.noBufferingThreshold))
             throw SluiceException(SluiceException::SetupFailed);
+        reader_->SetTransfer(readerTransfer_);
+        writer_->SetTransfer(writerTransfer_);
     } catch (const SluiceException& failure) {
         if (failure.type == SluiceException::SetupFailed) throw;
         throw SluiceException(SluiceException::SetupFailed);
@@ -176,7 +183,6 @@ void SluiceCopyAlgorithmMultiThread::RunThreads() {
                                     elevateClient_ != nullptr);
     SluiceCopyReaderThread readerBody(context, *reader_);
     SluiceCopyWriterThread writerBody(context, *writer_);
-    PrepareCopyThreads(*reader_, *writer_);
 
     readerThread_ = CreateCopyThread(&ReaderMain, &readerBody);
     if (readerThread_) writerThread_ = CreateCopyThread(&WriterMain, &writerBody);
@@ -267,7 +273,5 @@ void SluiceCopyAlgorithmMultiThread::WatchThreads(SluiceCopyThreadContext& conte
 Marlin::KernelHandle SluiceCopyAlgorithmMultiThread::CreateCopyThread(ThreadBody body, void* argument) {
     return Marlin::CreateSuspendedThread(body, argument);
 }
-
-void SluiceCopyAlgorithmMultiThread::PrepareCopyThreads(CopyItemReader&, CopyItemWriter&) {}
 
 }  // namespace Marlin::Sluice

@@ -27,6 +27,7 @@ namespace Marlin::Sluice {
 
 class CopyBufferManagerSemaphoreLock;
 class CopyItemReader;
+class CopyItemTransfer;
 class CopyItemWriter;
 class SluiceCopyThreadContext;
 class SluiceCoreEvent;
@@ -46,6 +47,10 @@ public:
     // 1 when the last run's threads stopped because the user chose administrator rights.
     int32_t ElevationNeeded() const { return elevationNeeded_; }
 
+    // Where the reader's and the writer's data requests go (null: the system's), from the
+    // next run's set-up on. Borrowed; they must outlive the run.
+    void SetTransfers(CopyItemTransfer* readerTransfer, CopyItemTransfer* writerTransfer);
+
 protected:
     using ThreadBody = Marlin::ThreadBody;
 
@@ -53,8 +58,6 @@ protected:
     // means it could not be made; the run then starts neither thread and reports a set-up
     // failure.
     virtual Marlin::KernelHandle CreateCopyThread(ThreadBody body, void* argument);
-    // Called when the reader and the writer are ready, just before the threads are made.
-    virtual void PrepareCopyThreads(CopyItemReader& reader, CopyItemWriter& writer);
 
 private:
     void Setup();
@@ -83,6 +86,8 @@ private:
     Marlin::KernelHandle writerWakeEvent_;
     int32_t elevationNeeded_ = 0;
     Marlin::PipeCommandClient* elevateClient_ = nullptr;  // not owned
+    CopyItemTransfer* readerTransfer_ = nullptr;           // not owned; null: the system's
+    CopyItemTransfer* writerTransfer_ = nullptr;           // not owned; null: the system's
 };
 
 }  // namespace Marlin::Sluice

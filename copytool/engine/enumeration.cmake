@@ -10,8 +10,6 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreNTFSDataStream2.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreRoot2.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreSubFolder2.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/IBackupStream.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/IFindCopyItemCore.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReadStreamList.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StreamData.cpp)
   target_include_directories(quaysail_enumeration PUBLIC ${CMAKE_CURRENT_LIST_DIR})

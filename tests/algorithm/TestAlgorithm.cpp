@@ -1,14 +1,13 @@
 #include "TestAlgorithm.h"
 
-#include "CopyItemReader.h"
-#include "CopyItemWriter.h"
-
 using namespace Marlin::Sluice;
 
 namespace algotest {
 
 TestAlgorithm::TestAlgorithm(const SluiceOption& option, SluiceCoreEvent& event, AlgorithmHooks& hooks)
-    : SluiceCopyAlgorithmMultiThread(option, event), hooks_(hooks) {}
+    : SluiceCopyAlgorithmMultiThread(option, event), hooks_(hooks) {
+    SetTransfers(hooks_.readerTransfer, hooks_.writerTransfer);
+}
 
 TestAlgorithm::~TestAlgorithm() { hooks_.elevationNeeded.store(ElevationNeeded()); }
 
@@ -38,11 +37,6 @@ unsigned __stdcall TestAlgorithm::StartLate(void* start) {
     // As a thread that the scheduler gets round to only after the other one has done its work.
     Sleep(late.delayMs);
     return late.body(late.argument);
-}
-
-void TestAlgorithm::PrepareCopyThreads(CopyItemReader& reader, CopyItemWriter& writer) {
-    if (hooks_.readerTransfer) reader.SetTransfer(hooks_.readerTransfer);
-    if (hooks_.writerTransfer) writer.SetTransfer(hooks_.writerTransfer);
 }
 
 }  // namespace algotest

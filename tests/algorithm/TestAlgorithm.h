@@ -38,7 +38,6 @@ public:
 
 protected:
     Marlin::KernelHandle CreateCopyThread(ThreadBody body, void* argument) override;
-    void PrepareCopyThreads(Marlin::Sluice::CopyItemReader& reader, Marlin::Sluice::CopyItemWriter& writer) override;
 
 private:
     struct LateStart {

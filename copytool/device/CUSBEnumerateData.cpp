@@ -1,7 +1,0 @@
-#include "CUSBEnumerateData.h"
-
-namespace Marlin {
-
-CUSBEnumerateData::~CUSBEnumerateData() = default;
-
-}  // namespace Marlin

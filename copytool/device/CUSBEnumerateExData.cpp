@@ -1,7 +1,0 @@
-#include "CUSBEnumerateExData.h"
-
-namespace Marlin {
-
-CUSBEnumerateExData::~CUSBEnumerateExData() = default;
-
-}  // namespace Marlin

@@ -1,7 +1,0 @@
-#include "CUSBEnumerateExTreeData.h"
-
-namespace Marlin {
-
-CUSBEnumerateExTreeData::~CUSBEnumerateExTreeData() = default;
-
-}  // namespace Marlin

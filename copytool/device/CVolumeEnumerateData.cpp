@@ -1,7 +1,0 @@
-#include "CVolumeEnumerateData.h"
-
-namespace Marlin {
-
-CVolumeEnumerateData::~CVolumeEnumerateData() = default;
-
-}  // namespace Marlin

@@ -1,7 +1,0 @@
-#include "IConfigManager.h"
-
-namespace Marlin {
-
-IConfigManager::~IConfigManager() = default;
-
-}  // namespace Marlin

@@ -1,7 +1,0 @@
-#include "IDeviceInterfaces.h"
-
-namespace Marlin {
-
-IDeviceInterfaces::~IDeviceInterfaces() = default;
-
-}  // namespace Marlin

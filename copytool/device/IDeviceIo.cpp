@@ -1,7 +1,0 @@
-#include "IDeviceIo.h"
-
-namespace Marlin {
-
-IDeviceIo::~IDeviceIo() = default;
-
-}  // namespace Marlin

@@ -1,7 +1,0 @@
-#include "IVolumeMountPoints.h"
-
-namespace Marlin {
-
-IVolumeMountPoints::~IVolumeMountPoints() = default;
-
-}  // namespace Marlin

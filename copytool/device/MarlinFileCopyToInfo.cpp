@@ -1,7 +1,0 @@
-#include "MarlinFileCopyToInfo.h"
-
-namespace Marlin::Sluice {
-
-MarlinFileCopyToInfo::~MarlinFileCopyToInfo() = default;
-
-}  // namespace Marlin::Sluice

@@ -1,7 +1,0 @@
-#include "IFindCopyItemCore.h"
-
-namespace Marlin::Sluice {
-
-IFindCopyItemCore::~IFindCopyItemCore() = default;
-
-}  // namespace Marlin::Sluice
