@@ -1,17 +1,18 @@
 # The disk-cache service's messages and the copy tool's client of them. The service
-# program links the same library, so both ends share one definition of every layout.
+# program links the same libraries, so both ends share one definition of every layout.
 # Included by this folder's CMakeLists.txt, or by service/ when that has not happened.
+#
+# The messages and their record are platform-free: the native build has them too, for
+# the fuzz targets of both ends' parsers.
+if(NOT TARGET quaysail_serviceprotocol)
+  add_library(quaysail_serviceprotocol STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/DiskCacheSettingData.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ServiceProtocol.cpp)
+  target_include_directories(quaysail_serviceprotocol PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+  target_link_libraries(quaysail_serviceprotocol PUBLIC quay_common)
+endif()
 if(WIN32 AND NOT TARGET quaysail_serviceclient)
-  add_library(quaysail_serviceclient STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/ServiceProtocol.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ServiceCommandClient.cpp)
+  add_library(quaysail_serviceclient STATIC ${CMAKE_CURRENT_LIST_DIR}/ServiceCommandClient.cpp)
   target_include_directories(quaysail_serviceclient PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-  target_link_libraries(quaysail_serviceclient PUBLIC quay_pipe quay_common)
-  # DiskCacheSettingData is compiled once, in the device library, when there is one; a
-  # program takes from that archive only the record's own object.
-  if(TARGET quaysail_device)
-    target_link_libraries(quaysail_serviceclient PUBLIC quaysail_device)
-  else()
-    target_sources(quaysail_serviceclient PRIVATE ${CMAKE_CURRENT_LIST_DIR}/DiskCacheSettingData.cpp)
-  endif()
+  target_link_libraries(quaysail_serviceclient PUBLIC quaysail_serviceprotocol quay_pipe quay_common)
 endif()
