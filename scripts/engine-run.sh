@@ -26,7 +26,8 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --answer) args+=("$1" "$2"); shift 2 ;;
     -m|-q) args+=("$1"); shift ;;
-    /*) args+=("$(WINEPREFIX=$prefix WINEDEBUG=-all winepath -w "$1")"); shift ;;
+    # In the UTF-8 locale the engine runs in, or a non-ASCII name comes back as "?".
+    /*) args+=("$(LC_ALL=ja_JP.UTF-8 WINEPREFIX=$prefix WINEDEBUG=-all winepath -w "$1")"); shift ;;
     *) args+=("$1"); shift ;;
   esac
 done

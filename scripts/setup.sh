@@ -10,6 +10,9 @@ packages=(
   wine wine64 libwine-dev
   xvfb xauth x11-apps imagemagick fonts-ipafont-gothic
   locales
+  # The fuzz targets: clang 14, and the package with its libFuzzer runtime
+  # (libclang_rt.fuzzer*.a, which -fsanitize=fuzzer links).
+  clang libclang-rt-14-dev
 )
 
 missing=()

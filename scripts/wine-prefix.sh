@@ -9,10 +9,15 @@ stamp="$prefix/.quay-prefix-v1"
 drives="$prefix-drives"
 
 # T: is a tiny file system, so a test can meet a nearly full disk (writes fail with 112).
-# A mount does not survive a reboot, so this is checked on every call.
+# A mount does not survive a reboot, so this is checked on every call. Without it T: is a
+# plain folder of the big disk, and the free-space test skips itself; say so here, where
+# the cause can be seen (mounting needs root).
 mkdir -p "$drives/t"
-if command -v mountpoint >/dev/null && ! mountpoint -q "$drives/t"; then
-  mount -t tmpfs -o size=16m quaytest "$drives/t" 2>/dev/null || true
+if ! mountpoint -q "$drives/t"; then
+  if ! error=$(mount -t tmpfs -o size=16m quaytest "$drives/t" 2>&1); then
+    echo "wine-prefix: cannot mount the 16 MiB file system for T: on $drives/t: ${error:-mount failed}" >&2
+    echo "wine-prefix: the free-space test will be skipped" >&2
+  fi
 fi
 if [ -f "$stamp" ]; then
   # Prefixes made before T: existed learn it at their next wineserver start.

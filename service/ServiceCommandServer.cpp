@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "CDataParser.h"
 #include "DiskCacheSettingReader.h"
 #include "ProtocolVersion.h"
 #include "ServiceProtocol.h"
@@ -23,37 +22,21 @@ void ServiceCommandServer::Reply(const std::vector<uint8_t>& reply) {
 }
 
 void ServiceCommandServer::OnCommand(const std::vector<uint8_t>& message) {
-    Marlin::CDataParser in(message.data(), message.size(), Marlin::LengthWidth::Eight);
-    int32_t command = 0;
-    if (!in.Get(command)) {
-        Reply(ServiceProtocol::StatusReply(ServiceProtocol::StatusMalformed));
+    ServiceProtocol::Request request;
+    const int32_t status = ServiceProtocol::ParseRequest(message.data(), message.size(), request);
+    if (status != ServiceProtocol::StatusSuccess) {
+        Reply(ServiceProtocol::StatusReply(status));
         return;
     }
-    switch (command) {
-        case ServiceProtocol::VersionCommand:
-            if (!in.AtEnd()) {
-                Reply(ServiceProtocol::StatusReply(ServiceProtocol::StatusMalformed));
-                return;
-            }
-            Reply(Marlin::ProtocolVersion().Reply());
-            return;
-        case ServiceProtocol::ReadDriveCommand: {
-            uint16_t letter = 0;
-            if (in.Remaining() != ServiceProtocol::LetterSize || !in.Get(letter)) {
-                Reply(ServiceProtocol::StatusReply(ServiceProtocol::StatusMalformed));
-                return;
-            }
-            // Answered as a success whether or not the drive could be read: the valid
-            // flags tell the client what is there.
-            DiskCacheSettingReader reader(drives_);
-            reader.ReadDrive(letter);
-            Reply(ServiceProtocol::ReadDriveReply(reader.Data()));
-            return;
-        }
-        default:
-            Reply(ServiceProtocol::StatusReply(ServiceProtocol::StatusUnknownCommand));
-            return;
+    if (request.command == ServiceProtocol::VersionCommand) {
+        Reply(Marlin::ProtocolVersion().Reply());
+        return;
     }
+    // Answered as a success whether or not the drive could be read: the valid flags tell
+    // the client what is there.
+    DiskCacheSettingReader reader(drives_);
+    reader.ReadDrive(request.driveLetter);
+    Reply(ServiceProtocol::ReadDriveReply(reader.Data()));
 }
 
 }  // namespace Marlin

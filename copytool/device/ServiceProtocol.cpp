@@ -18,6 +18,26 @@ std::vector<uint8_t> ServiceProtocol::ReadDriveRequest(uint16_t driveLetter) {
     return out.Buffer();
 }
 
+int32_t ServiceProtocol::ParseRequest(const uint8_t* message, size_t length, Request& request) {
+    Marlin::CDataParser in(message, message == nullptr ? 0 : length, Width);
+    int32_t command = 0;
+    if (!in.Get(command)) return StatusMalformed;
+    switch (command) {
+        case VersionCommand:
+            if (!in.AtEnd()) return StatusMalformed;
+            request = Request{command, 0};
+            return StatusSuccess;
+        case ReadDriveCommand: {
+            uint16_t letter = 0;
+            if (in.Remaining() != LetterSize || !in.Get(letter)) return StatusMalformed;
+            request = Request{command, letter};
+            return StatusSuccess;
+        }
+        default:
+            return StatusUnknownCommand;
+    }
+}
+
 std::vector<uint8_t> ServiceProtocol::ReadDriveReply(const DiskCacheSettingData& data) {
     Marlin::CDataConverter out(Width);
     out.Put(StatusSuccess);

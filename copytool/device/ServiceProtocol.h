@@ -34,8 +34,19 @@ public:
     static constexpr size_t ReadDriveRequestSize = CommandSize + LetterSize;  // 6
     static constexpr size_t ReadDriveReplySize = StatusSize + PayloadSize;    // 60
 
+    // A request as the service understands it.
+    struct Request {
+        int32_t command = 0;
+        uint16_t driveLetter = 0;  // command 2 only
+    };
+
     // Command 2 and the letter as one UTF-16 code unit.
     static std::vector<uint8_t> ReadDriveRequest(uint16_t driveLetter);
+    // Reads a request into request. StatusSuccess for command 1 alone or command 2 with
+    // its letter and nothing more; StatusMalformed for a request shorter than a command
+    // or a known command with a payload of another length; StatusUnknownCommand for any
+    // other command. The status is what the service answers when it is not success.
+    static int32_t ParseRequest(const uint8_t* message, size_t length, Request& request);
     // Status 0 and the record.
     static std::vector<uint8_t> ReadDriveReply(const DiskCacheSettingData& data);
     // An error reply: the status alone.

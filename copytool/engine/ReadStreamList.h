@@ -11,10 +11,12 @@
 
 namespace Marlin::Sluice::NTFSDataStream {
 
+#ifdef _WIN32
 // Clears list and fills it from the file (a path in its "\\?\" form) through the platform's
 // backup interface. Returns true when the list is not empty; a file that cannot be opened
 // or read gives an empty list.
 bool ReadStreamList(const std::wstring& file, std::vector<StreamData>& list);
+#endif
 
 // The same through a chosen opener of backup streams.
 bool ReadStreamList(const std::wstring& file, std::vector<StreamData>& list, const BackupStreamOpener& open);

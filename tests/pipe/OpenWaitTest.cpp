@@ -2,6 +2,10 @@
 // and the tick arithmetic of the wait.
 #include <windows.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "CPipeCommandClient.h"
 #include "EchoServer.h"
 #include "PipeCommandClient.h"
@@ -12,30 +16,66 @@
 
 using Marlin::CPipeCommandClient;
 
-// args: pipe name, event to wait for. Creates the pipe 300 ms after the event and
-// serves one client.
+// args: pipe name, event to set once running, event to wait for. Creates the pipe as soon
+// as the second event is set and serves one client.
 TEST_CHILD("late-server") {
     pipetest::PeerProcess::LimitLifetime();
-    if (!pipetest::WaitNamedEvent(args.at(1), 30000)) return 2;
-    Sleep(300);
+    if (!pipetest::SignalNamedEvent(args.at(1))) return 2;
+    if (!pipetest::WaitNamedEvent(args.at(2), 30000)) return 3;
     pipetest::EchoServer server(pipetest::FromAscii(args.at(0)));
-    if (!server.Create()) return 3;
-    if (!server.Connect()) return 4;
+    if (!server.Create()) return 4;
+    if (!server.Connect()) return 5;
     std::vector<uint8_t> message;
     while (server.Read(message)) server.OnCommand(message);
-    return server.RequestSizes().empty() ? 5 : 0;
+    return server.RequestSizes().empty() ? 6 : 0;
 }
 
-TEST_CASE("OpenWait(1000) opens a pipe that is created 300 ms after the wait began") {
-    std::wstring name = pipetest::UniquePipeName("late");
-    std::string go = pipetest::UniqueObjectName("go");
-    auto goEvent = pipetest::CreateNamedEvent(go);
-    pipetest::PeerProcess child("late-server", {pipetest::Ascii(name), go});
+namespace {
 
-    Marlin::PipeCommandClient client(name);
-    SetEvent(goEvent.get());
+// A client that lets the server go the first time an open fails inside OpenWait, so the
+// pipe appears while the wait is under way, whatever the machine's load.
+class LatePipeClient : public Marlin::PipeCommandClient {
+public:
+    LatePipeClient(std::wstring name, std::string go) : PipeCommandClient(std::move(name)), go_(std::move(go)) {}
+
+    int OpenWait(DWORD milliseconds) override {
+        waiting_ = true;
+        const int opened = PipeCommandClient::OpenWait(milliseconds);
+        waiting_ = false;
+        return opened;
+    }
+    int Open() override {
+        const int opened = PipeCommandClient::Open();
+        if (!opened && waiting_) {
+            ++failedInWait;
+            if (failedInWait == 1) pipetest::SignalNamedEvent(go_);
+        }
+        return opened;
+    }
+
+    int failedInWait = 0;
+
+private:
+    std::string go_;
+    bool waiting_ = false;
+};
+
+}  // namespace
+
+TEST_CASE("OpenWait(1000) opens a pipe that is created after the wait began") {
+    std::wstring name = pipetest::UniquePipeName("late");
+    std::string ready = pipetest::UniqueObjectName("ready");
+    std::string go = pipetest::UniqueObjectName("go");
+    auto readyEvent = pipetest::CreateNamedEvent(ready);
+    auto goEvent = pipetest::CreateNamedEvent(go);
+    pipetest::PeerProcess child("late-server", {pipetest::Ascii(name), ready, go});
+    // The child's start-up is over before the wait begins, so it does not count against it.
+    REQUIRE_EQ(WaitForSingleObject(readyEvent.get(), 60000), static_cast<DWORD>(WAIT_OBJECT_0));
+
+    LatePipeClient client(name, go);
     CHECK_EQ(client.Open(), 0);  // not there yet
     CHECK_EQ(client.OpenWait(1000), 1);
+    CHECK(client.failedInWait >= 1);
     CHECK_EQ(pipetest::EchoConversation(client, {64}), 0);
     client.Close();
     CHECK_EQ(child.Wait(30000), 0L);

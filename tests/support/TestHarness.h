@@ -12,13 +12,15 @@
 namespace quaytest {
 
 struct Failure {};  // thrown by REQUIRE to end the current test case
-// Thrown by SKIP: the case cannot check what it is for on this machine. A program whose
-// cases all pass or skip, with at least one skip, exits with SkipExitCode, which CTest
-// shows as a skipped test (quay_add_test sets SKIP_RETURN_CODE).
+
+// Thrown by SKIP: the case cannot check what it is for on this machine (a disk too small,
+// a file system that could not be made). It is neither a pass nor a failure: a test
+// executable with a skipped case and no failed one exits with kSkipExitCode, which CTest
+// counts as skipped (SKIP_RETURN_CODE), so the summary names it.
 struct Skipped {
     std::string reason;
 };
-constexpr int SkipExitCode = 77;
+constexpr int kSkipExitCode = 77;
 
 void Register(const char* name, const char* file, int line, void (*fn)());
 void RegisterChild(const char* name, int (*fn)(const std::vector<std::string>& args));
@@ -119,5 +121,6 @@ struct ChildRegistrar {
         ::quaytest::ReportFailure(__FILE__, __LINE__, std::string("FAIL: ") + (msg)); \
         throw ::quaytest::Failure{};                                             \
     } while (0)
-#define SKIP(reason) throw ::quaytest::Skipped{std::string(reason)}
+// Ends the current case as skipped, with the reason shown in the test's output.
+#define SKIP(reason) throw ::quaytest::Skipped{(reason)}
 #define CONTEXT(text) ::quaytest::Context QT_CAT(qt_ctx_, __LINE__)(text)

@@ -1,7 +1,10 @@
 #include "DialogThread.h"
 
+#include <exception>
 #include <string>
 #include <utility>
+
+#include "TestHarness.h"
 
 namespace quaytest {
 
@@ -21,10 +24,24 @@ DWORD WINAPI DialogThread::Run(void* selfData) {
     auto* self = static_cast<DialogThread*>(selfData);
     try {
         self->body_();
+    } catch (const Failure&) {
+        // A check in the body has already reported itself.
+        self->threw_ = true;
+        self->reported_ = true;
+    } catch (const std::exception& e) {
+        self->threw_ = true;
+        self->thrown_ = e.what();
     } catch (...) {
         self->threw_ = true;
+        self->thrown_ = "an exception that is no std::exception";
     }
     return 0;
+}
+
+void DialogThread::ReportThrown() {
+    if (!threw_ || reported_) return;
+    reported_ = true;
+    ReportFailure(__FILE__, __LINE__, "the dialog thread's body threw: " + thrown_);
 }
 
 namespace {
@@ -59,8 +76,8 @@ HWND DialogThread::WaitForDialog(DWORD timeoutMs, bool visibleOnly) const {
 
 bool DialogThread::Join(DWORD timeoutMs) {
     if (!thread_) return true;
-    if (joined_) return true;
-    joined_ = WaitForSingleObject(thread_.get(), timeoutMs) == WAIT_OBJECT_0;
+    if (!joined_) joined_ = WaitForSingleObject(thread_.get(), timeoutMs) == WAIT_OBJECT_0;
+    if (joined_) ReportThrown();
     return joined_;
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "UniqueHandle.h"
 
@@ -23,19 +24,24 @@ public:
     // The thread's top-level dialog window (class #32770), visible or, with
     // visibleOnly false, hidden too; null when none appeared in time.
     HWND WaitForDialog(DWORD timeoutMs = 10000, bool visibleOnly = true) const;
-    // Waits for the body to return; false when it did not in time.
+    // Waits for the body to return; false when it did not in time. A body that ended
+    // with an exception fails the running test case here (or in the destructor, when
+    // nothing joined it), since the test's thread is the one whose checks count.
     bool Join(DWORD timeoutMs = 10000);
     // True when the body ended with an exception.
     bool Threw() const { return threw_; }
 
 private:
     static DWORD WINAPI Run(void* self);
+    void ReportThrown();
 
     std::function<void()> body_;
     Marlin::KernelHandle thread_;
     DWORD threadId_ = 0;
     bool joined_ = false;
     bool threw_ = false;
+    bool reported_ = false;
+    std::string thrown_;  // what the exception said
 };
 
 }  // namespace quaytest

@@ -109,6 +109,13 @@ void RunModal(Run& run, HWND owner = nullptr) {
     run.windowGoneAfter = run.dialog.Hwnd() == nullptr;
 }
 
+// Has the dialog's thread paint everything of the window that is due now, and returns
+// once it has: a paint from another thread is a sent message. Afterwards nothing of the
+// window waits to be painted, so a later paint can only come from a later change.
+void PaintNow(HWND dialog) { RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+bool NothingToPaint(HWND window) { return GetUpdateRect(window, nullptr, FALSE) == FALSE; }
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
     const DWORD start = GetTickCount();
     while (!condition()) {
@@ -134,10 +141,10 @@ TEST_CASE("an ordinary dialog shows itself and ends with the command that closed
         {"close box", [](HWND d) { CloseBox(d); }, IDCANCEL},
         {"system menu close", [](HWND d) { SystemMenuClose(d); }, IDCANCEL},
         // Sent, so nothing arrives in the dialog thread's queue to wake its loop; the
-        // pause lets the first painting pass, which would wake it.
+        // first painting, which would wake it, is done first.
         {"command sent from another thread",
          [](HWND d) {
-             Sleep(200);
+             PaintNow(d);
              SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
          },
          IDCANCEL},
@@ -321,8 +328,9 @@ TEST_CASE("a transparent label paints only its text and has its parent wipe the 
     REQUIRE(dialog != nullptr);
     HWND label = GetDlgItem(dialog, IDC_TEST_TRANSPARENT);
     HWND plain = GetDlgItem(dialog, IDC_TEST_PLAIN);
-    // Let the first painting of the new window pass.
-    Sleep(100);
+    // The first painting of the new window is over before any count is taken.
+    PaintNow(dialog);
+    REQUIRE(NothingToPaint(dialog));
 
     {
         CONTEXT("colours");
@@ -355,8 +363,12 @@ TEST_CASE("a transparent label paints only its text and has its parent wipe the 
               painted.bottom >= area.bottom);
         CHECK_EQ(WindowText(label), std::wstring(L"新しい文字列"));
 
+        PaintNow(dialog);
         const int beforePlain = run.dialog.parentPaints.load();
         SetWindowTextW(plain, L"別の文字列");
+        // Whatever the change left to paint is painted now: none of it may be the parent.
+        CHECK(NothingToPaint(dialog));
+        PaintNow(dialog);
         CHECK_EQ(run.dialog.parentPaints.load(), beforePlain);
         CHECK_EQ(WindowText(plain), std::wstring(L"別の文字列"));
     }

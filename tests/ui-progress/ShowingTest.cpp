@@ -23,8 +23,9 @@ using quaytest::ScriptedProgressDlg;
 TEST_CASE("a job that ends within the first second never shows the window") {
     ScriptedProgressDlg dialog({L"C:\\src\\a"}, L"C:\\dst", 0);
     bool visibleBeforeEnd = true;
-    const DWORD start = GetTickCount();
     const INT_PTR result = dialog.RunWith([&](EngineFeeder& feeder) {
+        // The show timer is steered: however long this takes, the first second has not
+        // passed until the script says so, and here it never does.
         feeder.Send(SluiceCoreEvent::Started);
         SluiceCoreDisplayStatus s;
         s.itemCounts.total = 1;
@@ -34,10 +35,8 @@ TEST_CASE("a job that ends within the first second never shows the window") {
         s.byteCounts.written = s.weightedByteCounts.written = 100;
         feeder.Progress(s);
         feeder.Send(SluiceCoreEvent::Finished);
-        Sleep(600);  // still inside the first second when the end arrives
         visibleBeforeEnd = feeder.Visible();
     });
-    REQUIRE(GetTickCount() - start < 1000);  // otherwise the test itself was too slow to say anything
     CHECK_EQ(result, INT_PTR{1});
     CHECK(!visibleBeforeEnd);
     CHECK(!dialog.EverShown());
@@ -45,16 +44,26 @@ TEST_CASE("a job that ends within the first second never shows the window") {
 
 TEST_CASE("a longer job shows the window after its first second, not before") {
     ScriptedProgressDlg dialog({L"C:\\src\\a"}, L"C:\\dst", 0);
-    bool at500 = true, at1500 = false;
+    bool timerRuns = false, beforeSecond = true, afterSecond = false;
     dialog.RunWith([&](EngineFeeder& feeder) {
         feeder.Send(SluiceCoreEvent::Started);
-        Sleep(500);
-        at500 = feeder.Visible();
-        Sleep(1000);
-        at1500 = feeder.Visible();
+        SluiceCoreDisplayStatus s;
+        s.itemCounts.total = 3;
+        s.byteCounts.total = s.weightedByteCounts.total = 3000;
+        feeder.Enumerated(s, nullptr);
+        s.byteCounts.written = s.weightedByteCounts.written = 1000;
+        feeder.Progress(s);
+        // The dialog's own show timer runs (its ticks are held back from the dialog) ...
+        timerRuns = dialog.WaitForRealShowTick();
+        // ... and until a tick reaches it, nothing the engine reports shows the window.
+        beforeSecond = feeder.Visible();
+        dialog.PassShowDelay();
+        afterSecond = feeder.Visible();
     });
-    CHECK(!at500);
-    CHECK(at1500);
+    CHECK(timerRuns);
+    CHECK(!beforeSecond);
+    CHECK(afterSecond);
+    CHECK(dialog.EverShown());
 }
 
 TEST_CASE("an error in the first second shows the window before its message box") {
