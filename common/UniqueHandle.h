@@ -98,6 +98,7 @@ struct ComPolicy {
 namespace HandleClose {
 inline void Kernel(HANDLE h) noexcept { ::CloseHandle(h); }
 inline void Find(HANDLE h) noexcept { ::FindClose(h); }
+inline void FindChange(HANDLE h) noexcept { ::FindCloseChangeNotification(h); }
 inline void Module(HMODULE h) noexcept { ::FreeLibrary(h); }
 inline void Key(HKEY h) noexcept { ::RegCloseKey(h); }
 inline void Service(SC_HANDLE h) noexcept { ::CloseServiceHandle(h); }
@@ -111,6 +112,8 @@ using FileHandle = UniqueHandle<InvalidOrNullPolicy<&HandleClose::Kernel, true>>
 // Events, semaphores, mutexes, threads, processes, tokens: their calls fail with null.
 using KernelHandle = UniqueHandle<InvalidOrNullPolicy<&HandleClose::Kernel, false>>;
 using FindHandle = UniqueHandle<InvalidOrNullPolicy<&HandleClose::Find, true>>;
+// Folder watches: FindFirstChangeNotificationW fails with INVALID_HANDLE_VALUE.
+using ChangeNotificationHandle = UniqueHandle<InvalidOrNullPolicy<&HandleClose::FindChange, true>>;
 using ModuleHandle = UniqueHandle<HandlePolicy<HMODULE, nullptr, &HandleClose::Module>>;
 using RegistryKey = UniqueHandle<HandlePolicy<HKEY, nullptr, &HandleClose::Key>>;
 using ServiceHandle = UniqueHandle<HandlePolicy<SC_HANDLE, nullptr, &HandleClose::Service>>;
