@@ -7,6 +7,7 @@
 #include <clocale>
 
 #include "CMarlinFileCopyDlg.h"
+#include "MarlinFileCopyBeaconry.h"
 #include "MarlinFileCopyCommandLineInfo.h"
 #include "Paths.h"
 #include "ShellFunctions.h"
@@ -62,6 +63,7 @@ BOOL CMarlinFileCopyApp::InitInstance() {
     } catch (...) {
         // Nothing is reported from here: the dialog has shown what the user needs to know,
         // and the preparations below must be undone whatever happened.
+        ::OutputDebugStringW(L"Quaysail: the run ended with an exception\n");
     }
 
     m_notice.Free();
@@ -72,9 +74,10 @@ BOOL CMarlinFileCopyApp::InitInstance() {
 
 void CMarlinFileCopyApp::RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination,
                                 int32_t move) {
-    // NOTICE START: construct the MarlinFileCopyBeaconry wrapper here and call its
-    // NotifyStart(sources, destination, move). It comes before the job is checked, so a
-    // job without sources is reported too.
+    // The notice comes before the job is checked, so a job without sources is reported
+    // too (the library itself then reports nothing).
+    MarlinFileCopyBeaconry notice;
+    notice.NotifyStart(sources, destination, move);
 
     if (!sources.empty() && !destination.empty()) {
         CMarlinFileCopyDlg dialog;
@@ -85,8 +88,7 @@ void CMarlinFileCopyApp::RunJob(const std::vector<std::wstring>& sources, const 
         }
     }  // the dialog goes here, before the notice's end call
 
-    // NOTICE END: call the wrapper's NotifyEnd() here, then let the wrapper go; its
-    // destructor would make the end call too, so it reaches the library at most once.
+    notice.NotifyEnd();
 }
 
 void CMarlinFileCopyApp::RunShellHandOff(const std::wstring& /*pipeName*/) {
