@@ -10,6 +10,7 @@
 #include "MarlinFileCopyBeaconry.h"
 #include "MarlinFileCopyCommandLineInfo.h"
 #include "Paths.h"
+#include "RunSluiceClient.h"
 #include "ShellFunctions.h"
 
 namespace Marlin {
@@ -91,11 +92,12 @@ void CMarlinFileCopyApp::RunJob(const std::vector<std::wstring>& sources, const 
     notice.NotifyEnd();
 }
 
-void CMarlinFileCopyApp::RunShellHandOff(const std::wstring& /*pipeName*/) {
-    // SHELL HAND-OFF: the pipe client that receives the sources, the destination and the
-    // move flag from the shell extension goes here. Once it has closed the pipe it runs
-    // RunJob with what it received; the command line's own job is not used. Until then
-    // the run ends quietly, as it does for a pipe that cannot be opened.
+void CMarlinFileCopyApp::RunShellHandOff(const std::wstring& pipeName) {
+    // The client has closed the pipe when ReceiveJob returns; a pipe that cannot be opened
+    // or a conversation that fails ends the run quietly, without a notice.
+    RunSluiceClient::Job job;
+    if (!RunSluiceClient(pipeName).ReceiveJob(job)) return;
+    RunJob(job.sources, job.destination, job.operation);
 }
 
 void CMarlinFileCopyApp::RunElevatedClient(const std::wstring& /*pipeName*/) {
