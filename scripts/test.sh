@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds everything (64-bit and 32-bit Windows, and the platform-free
-# pieces natively under AddressSanitizer and UndefinedBehaviorSanitizer), then runs
-# every test: the native ones directly, the Windows ones under Wine.
+# Configures and builds everything (64-bit and 32-bit Windows, the platform-free pieces
+# natively under AddressSanitizer and UndefinedBehaviorSanitizer, and the libFuzzer
+# targets with clang), then runs every test: the native ones directly, each fuzz target
+# briefly, the Windows ones under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUAY_BUILD_DIR:-$root/build}
@@ -17,6 +18,11 @@ echo "== native (sanitizers)"
 configure "$build/native" -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 cmake --build "$build/native" -j "$jobs"
+
+echo "== fuzz targets (clang)"
+configure "$build/fuzz" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+cmake --build "$build/fuzz" -j "$jobs" --target quay_fuzz
 
 echo "== windows x86_64"
 configure "$build/x64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake"
@@ -42,6 +48,8 @@ WINEPREFIX="$prefix" WINEDEBUG=-all wine cmd /c exit </dev/null >/dev/null 2>&1 
 status=0
 echo "== native tests"
 ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$build/native" --output-on-failure -j "$jobs" || status=1
+echo "== fuzz targets, briefly"
+ctest --test-dir "$build/fuzz" -L fuzz --output-on-failure || status=1
 echo "== windows tests (Wine)"
 ctest --test-dir "$build/x64" --output-on-failure -j "$jobs" || status=1
 exit $status
