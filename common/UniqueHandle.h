@@ -146,6 +146,7 @@ struct PaintingPolicy {
 namespace HandleClose {
 inline bool Kernel(HANDLE h) noexcept { return ::CloseHandle(h) != FALSE; }
 inline bool Find(HANDLE h) noexcept { return ::FindClose(h) != FALSE; }
+inline bool FindChange(HANDLE h) noexcept { return ::FindCloseChangeNotification(h) != FALSE; }
 inline bool Module(HMODULE h) noexcept { return ::FreeLibrary(h) != FALSE; }
 inline bool Key(HKEY h) noexcept { return ::RegCloseKey(h) == ERROR_SUCCESS; }
 inline bool Service(SC_HANDLE h) noexcept { return ::CloseServiceHandle(h) != FALSE; }
@@ -164,6 +165,8 @@ using FileHandle = UniqueHandle<InvalidOrNullPolicy<&HandleClose::Kernel, true>>
 // Events, semaphores, mutexes, threads, processes, tokens: their calls fail with null.
 using KernelHandle = UniqueHandle<InvalidOrNullPolicy<&HandleClose::Kernel, false>>;
 using FindHandle = UniqueHandle<InvalidOrNullPolicy<&HandleClose::Find, true>>;
+// Folder watches: FindFirstChangeNotificationW fails with INVALID_HANDLE_VALUE.
+using ChangeNotificationHandle = UniqueHandle<InvalidOrNullPolicy<&HandleClose::FindChange, true>>;
 using ModuleHandle = UniqueHandle<HandlePolicy<HMODULE, nullptr, &HandleClose::Module>>;
 using RegistryKey = UniqueHandle<HandlePolicy<HKEY, nullptr, &HandleClose::Key>>;
 using ServiceHandle = UniqueHandle<HandlePolicy<SC_HANDLE, nullptr, &HandleClose::Service>>;

@@ -7,8 +7,10 @@
 #include <clocale>
 
 #include "CMarlinFileCopyDlg.h"
+#include "MarlinFileCopyBeaconry.h"
 #include "MarlinFileCopyCommandLineInfo.h"
 #include "Paths.h"
+#include "RunSluiceClient.h"
 #include "ShellFunctions.h"
 #include "TraceCaught.h"
 
@@ -73,9 +75,10 @@ BOOL CMarlinFileCopyApp::InitInstance() {
 
 void CMarlinFileCopyApp::RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination,
                                 int32_t move) {
-    // NOTICE START: construct the MarlinFileCopyBeaconry wrapper here and call its
-    // NotifyStart(sources, destination, move). It comes before the job is checked, so a
-    // job without sources is reported too.
+    // The notice comes before the job is checked, so a job without sources is reported
+    // too (the library itself then reports nothing).
+    MarlinFileCopyBeaconry notice;
+    notice.NotifyStart(sources, destination, move);
 
     if (!sources.empty() && !destination.empty()) {
         CMarlinFileCopyDlg dialog;
@@ -86,15 +89,15 @@ void CMarlinFileCopyApp::RunJob(const std::vector<std::wstring>& sources, const 
         }
     }  // the dialog goes here, before the notice's end call
 
-    // NOTICE END: call the wrapper's NotifyEnd() here, then let the wrapper go; its
-    // destructor would make the end call too, so it reaches the library at most once.
+    notice.NotifyEnd();
 }
 
-void CMarlinFileCopyApp::RunShellHandOff(const std::wstring& /*pipeName*/) {
-    // SHELL HAND-OFF: the pipe client that receives the sources, the destination and the
-    // move flag from the shell extension goes here. Once it has closed the pipe it runs
-    // RunJob with what it received; the command line's own job is not used. Until then
-    // the run ends quietly, as it does for a pipe that cannot be opened.
+void CMarlinFileCopyApp::RunShellHandOff(const std::wstring& pipeName) {
+    // The client has closed the pipe when ReceiveJob returns; a pipe that cannot be opened
+    // or a conversation that fails ends the run quietly, without a notice.
+    RunSluiceClient::Job job;
+    if (!RunSluiceClient(pipeName).ReceiveJob(job)) return;
+    RunJob(job.sources, job.destination, job.operation);
 }
 
 void CMarlinFileCopyApp::RunElevatedClient(const std::wstring& /*pipeName*/) {

@@ -11,6 +11,7 @@
 
 #include "CWinApp.h"
 #include "DllObject.h"
+#include "MarlinFileCopyBeaconry.h"
 #include "SluiceCore.h"
 
 namespace Marlin {
@@ -18,7 +19,7 @@ namespace Marlin {
 class CMarlinFileCopyApp : public CWinApp {
 public:
     // The notice library's file, next to the program file.
-    static constexpr const wchar_t* kNoticeLibraryName = L"Beaconry.dll";
+    static constexpr const wchar_t* kNoticeLibraryName = MarlinFileCopyBeaconry::kLibraryName;
 
     CMarlinFileCopyApp();
     ~CMarlinFileCopyApp() override;
