@@ -75,6 +75,15 @@ public:
     int64_t removeFolderCount = 0;
     int64_t deleteFileCount = 0;
 
+    // Files whose named streams could not be listed although their volume has streams, with
+    // the platform's error: each is copied without them, a move keeps it at the source (it
+    // has no DeleteFile marker), and the job reports each one as an error.
+    struct ListingFailure {
+        std::wstring path;
+        uint32_t error = 0;
+    };
+    std::vector<ListingFailure> streamListingFailures;
+
 private:
     std::vector<CopyItemTree> trees_;
 };

@@ -15,6 +15,12 @@ bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstri
 
 bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
                       CopyItemsData& items, const NTFSDataStream::BackupStreamOpener& open) {
+    return EnumerateSources(sources, destination, move, items, open, &InspectFolder);
+}
+
+bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
+                      CopyItemsData& items, const NTFSDataStream::BackupStreamOpener& open,
+                      const FolderInspector& inspect) {
     items.ReserveTrees(items.TreeCount() + sources.size());
     const bool destinationHasStreams = SupportsNamedStreams(destination);
     for (const std::wstring& given : sources) {
@@ -22,7 +28,7 @@ bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstri
         items.AddRoot(source);
         // The normalised form: a relative source's volume is that of the folder it resolves in.
         const bool streams = destinationHasStreams && SupportsNamedStreams(source);
-        FindCopyItem find(open);
+        FindCopyItem find(open, inspect);
         if (!find.Run(source, streams, move, items)) return false;
     }
     return true;

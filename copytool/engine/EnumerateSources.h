@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CopyItemsData.h"
+#include "FolderFacts.h"
 #include "IBackupStream.h"
 
 namespace Marlin::Sluice {
@@ -22,5 +23,9 @@ bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstri
 // The same with the streams read through open instead of the platform's backup interface.
 bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
                       CopyItemsData& items, const NTFSDataStream::BackupStreamOpener& open);
+// The same with the folders inspected through inspect as well.
+bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
+                      CopyItemsData& items, const NTFSDataStream::BackupStreamOpener& open,
+                      const FolderInspector& inspect);
 
 }  // namespace Marlin::Sluice

@@ -7,7 +7,10 @@
 namespace Marlin::Sluice {
 
 FindCopyItemCoreSubFolder2::FindCopyItemCoreSubFolder2(std::wstring folder, bool move)
-    : folder_(std::move(folder)), move_(move) {}
+    : FindCopyItemCoreSubFolder2(std::move(folder), move, move) {}
+
+FindCopyItemCoreSubFolder2::FindCopyItemCoreSubFolder2(std::wstring folder, bool move, bool removeSelf)
+    : folder_(std::move(folder)), move_(move), removeSelf_(removeSelf) {}
 
 FindCopyItemCoreSubFolder2::~FindCopyItemCoreSubFolder2() = default;
 
@@ -53,7 +56,7 @@ void FindCopyItemCoreSubFolder2::PrepareEntry() {
 }
 
 void FindCopyItemCoreSubFolder2::CheckMarker() {
-    if (hasItem_ || !move_ || markerEmitted_ || IsDriveRoot(folder_)) return;
+    if (hasItem_ || !removeSelf_ || markerEmitted_ || IsDriveRoot(folder_)) return;
     item_ = CopyItemData(folder_, 0, CopyItemKind::RemoveFolder);
     markerEmitted_ = true;
     hasItem_ = true;

@@ -163,6 +163,10 @@ void SluiceCopyAlgorithmMultiThread::Enumerate() {
     status_.encryptionSupported = SupportsEncryption(option_.destination) ? 1 : 0;
     status_.foldersFirst = option_.foldersFirst;
     event_.NotifyEnumerated(status_, cancelEvent_.get());
+    for (const CopyItemsData::ListingFailure& failure : status_.items.streamListingFailures) {
+        const Marlin::WindowsFileException unlisted(failure.error, failure.path);
+        event_.NotifyError(&unlisted);
+    }
 
     ULARGE_INTEGER available{};
     if (!::GetDiskFreeSpaceExW(ToLongPath(option_.destination).c_str(), &available, nullptr, nullptr))

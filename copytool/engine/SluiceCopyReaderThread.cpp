@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CopyItemReader.h"
+#include "FileIdentity.h"
 #include "ICopyBufferManager.h"
 #include "Paths.h"
 #include "SluiceCopyThreadContext.h"
@@ -71,11 +72,10 @@ void SluiceCopyReaderThread::Loop() {
 void SluiceCopyReaderThread::ReadStep(bool& mustWait) {
     switch (context_.status.readCursor.Kind()) {
     case CopyItemKind::File:
-        CheckOverwrite();
-        ReadItem(mustWait);
+        if (CheckOverwrite()) ReadItem(mustWait);
         return;
     case CopyItemKind::Folder:
-        CheckOverwrite();
+        if (!CheckOverwrite()) return;
         CheckFolderEncryption();
         context_.status.AdvanceRead();  // a folder has nothing to read
         return;
@@ -88,20 +88,30 @@ void SluiceCopyReaderThread::ReadStep(bool& mustWait) {
     }
 }
 
-void SluiceCopyReaderThread::CheckOverwrite() {
+bool SluiceCopyReaderThread::CheckOverwrite() {
     const SluiceStatusItemInfo& cursor = context_.status.readCursor;
     const CopyItemTree::iterator item = cursor.Node();
     if (HasAny(item, CopyItemFlags::ReadOpened | CopyItemFlags::OverwriteApproved | CopyItemFlags::DestinationAbsent))
-        return;
+        return true;
 
     const std::wstring destination = cursor.ItemDestinationPath();
     WIN32_FILE_ATTRIBUTE_DATA destinationData{};
     if (!GetFileAttributesExW(ToLongPath(destination).c_str(), GetFileExInfoStandard, &destinationData)) {
         // Nothing below a missing destination can exist either: no more checks down there.
         SluiceStatus::MarkItemFlags(item, CopyItemFlags::DestinationAbsent, true);
-        return;
+        return true;
     }
     const std::wstring source = cursor.ItemSourcePath();
+    // The destination is the source itself under another name: replacing it would truncate
+    // the only copy, and a move would then delete it. Nothing to ask; the item fails, both
+    // names keep what they have, and the job goes on.
+    if (IsSameFile(source, destination)) {
+        const Marlin::WindowsFileException sameFile(kSameFileError, destination);
+        context_.event.NotifyError(&sameFile);
+        SluiceCopyThreadContext::MarkSkipped(item);
+        context_.WakeWriter();
+        return false;
+    }
     WIN32_FILE_ATTRIBUTE_DATA sourceData{};
     if (!GetFileAttributesExW(ToLongPath(source).c_str(), GetFileExInfoStandard, &sourceData))
         throw Marlin::WindowsFileException(GetLastError(), source);

@@ -32,7 +32,8 @@ public:
 private:
     void Loop();
     void ReadStep(bool& mustWait);
-    void CheckOverwrite();
+    // False when the item was given up (its destination is the source itself).
+    bool CheckOverwrite();
     void CheckFolderEncryption();
     void ReadItem(bool& mustWait);
     // Passes over items the user skipped; false once the cursor has stopped walking.
