@@ -32,6 +32,10 @@ BOOL CopyItemTransfer::Write(HANDLE file, uint64_t offset, const void* buffer, D
     return ::WriteFile(file, buffer, size, &transferred, nullptr);
 }
 
+BOOL CopyItemTransfer::Flush(HANDLE file) { return ::FlushFileBuffers(file); }
+
+BOOL CopyItemTransfer::Close(Marlin::FileHandle& file) { return file.close() ? TRUE : FALSE; }
+
 CopyItemTransfer& CopyItemTransfer::System() {
     static CopyItemTransfer system;
     return system;

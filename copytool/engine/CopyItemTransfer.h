@@ -20,6 +20,8 @@
 
 #include <cstdint>
 
+#include "UniqueHandle.h"
+
 namespace Marlin::Sluice {
 
 class CopyItemTransfer {
@@ -34,6 +36,12 @@ public:
     // A read that starts at or beyond the end of the file fails with ERROR_HANDLE_EOF.
     virtual BOOL Read(HANDLE file, uint64_t offset, void* buffer, DWORD size, DWORD& transferred);
     virtual BOOL Write(HANDLE file, uint64_t offset, const void* buffer, DWORD size, DWORD& transferred);
+    // Puts what was written to the file on its device (FlushFileBuffers).
+    virtual BOOL Flush(HANDLE file);
+    // Closes the file, saying whether the close worked: on some volumes (network shares
+    // above all) the last of the data is written only then, and a failure means the file is
+    // not complete. A failed close keeps the handle held, so a later close tries again.
+    virtual BOOL Close(Marlin::FileHandle& file);
 
     // The instance that calls the platform directly; shared, stateless.
     static CopyItemTransfer& System();

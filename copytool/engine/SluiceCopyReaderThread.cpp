@@ -106,10 +106,13 @@ bool SluiceCopyReaderThread::CheckOverwrite() {
     // the only copy, and a move would then delete it. Nothing to ask; the item fails, both
     // names keep what they have, and the job goes on.
     if (IsSameFile(source, destination)) {
-        const Marlin::WindowsFileException sameFile(kSameFileError, destination);
-        context_.event.NotifyError(&sameFile);
-        SluiceCopyThreadContext::MarkSkipped(item);
-        context_.WakeWriter();
+        context_.GiveUp(item, kSameFileError, destination);
+        return false;
+    }
+    // A file this job wrote itself is no file that was there before: no answer about those
+    // may replace it (two sources of one name into one folder).
+    if (context_.written.Contains(destination)) {
+        context_.GiveUp(item, ERROR_FILE_EXISTS, destination);
         return false;
     }
     WIN32_FILE_ATTRIBUTE_DATA sourceData{};

@@ -6,6 +6,7 @@
 
 #include "CopyItemWriter.h"
 #include "CreateFolderLike.h"
+#include "FileIdentity.h"
 #include "ICopyBufferManager.h"
 #include "Paths.h"
 #include "SluiceCopyThreadContext.h"
@@ -93,8 +94,10 @@ void SluiceCopyWriterThread::WriteStep(bool& mustWait) {
 
 void SluiceCopyWriterThread::WriteItem(bool& mustWait) {
     SluiceStatus& status = context_.status;
+    const bool file = status.writeCursor.Kind() == CopyItemKind::File;
     if (!writer_.IsOpen()) {
         const bool overwrite = Has(status.writeCursor.Node(), CopyItemFlags::OverwriteApproved);
+        if (overwrite && file && RefusesReplacement()) return;
         writer_.Open(status.writeCursor.ItemDestinationPath(), status.writeCursor.ItemSourcePath(), overwrite,
                      mustWait);
         if (mustWait) return;
@@ -109,8 +112,30 @@ void SluiceCopyWriterThread::WriteItem(bool& mustWait) {
         NotifyProgress();
     }
     writer_.Finish();
+    if (file) {
+        context_.written.Add(writer_.GetDestinationPath());
+        if (context_.option.move == 1) movedSource_ = SeenSourceFile(writer_.GetSourcePath(), writer_.GetSourceInformation());
+    }
     writer_.Close();
     status.AdvanceWrite();
+}
+
+bool SluiceCopyWriterThread::RefusesReplacement() {
+    const SluiceStatusItemInfo& cursor = context_.status.writeCursor;
+    const std::wstring destination = cursor.ItemDestinationPath();
+    // The reader compared them when it asked; a name may have become an alias since, and
+    // replacing the source by itself would leave a move nothing to keep.
+    if (IsSameFile(cursor.ItemSourcePath(), destination)) {
+        context_.GiveUp(cursor.Node(), kSameFileError, destination);
+        return true;
+    }
+    // An answer given for the files that were there before does not cover one this job
+    // wrote: in a move that copy is the only one left of its source.
+    if (context_.written.Contains(destination)) {
+        context_.GiveUp(cursor.Node(), ERROR_FILE_EXISTS, destination);
+        return true;
+    }
+    return false;
 }
 
 void SluiceCopyWriterThread::CreateFolder() {
@@ -138,6 +163,17 @@ void SluiceCopyWriterThread::DeleteSourceFile() {
     SluiceStatus& status = context_.status;
     const std::wstring source = status.writeCursor.ItemSourcePath();
     const std::wstring longSource = ToLongPath(source);
+    // The copy is of the file the reader opened. One appended to, cut or saved over since is
+    // not what was copied: it stays, as an error of its own, and the job goes on.
+    const uint32_t changed =
+        PathEquals(movedSource_.Path(), source) ? movedSource_.Check() : SeenSourceFile::ChangedError;
+    if (changed == SeenSourceFile::ChangedError) {
+        const Marlin::WindowsFileException kept(changed, source);
+        context_.event.NotifyError(&kept);
+        status.AdvanceWrite();
+        return;
+    }
+    if (changed != 0) throw Marlin::WindowsFileException(changed, source);
     // The copy is complete at this point, so the read-only bit only stands between the move
     // and its end: DeleteFileW refuses such a file with access denied, which would make a
     // move of read-only files ask about every one of them.
@@ -195,6 +231,7 @@ void SluiceCopyWriterThread::WriterWait() {
 
 int32_t SluiceCopyWriterThread::AskOverwriteOnCreate() {
     const SluiceStatusItemInfo& cursor = context_.status.writeCursor;
+    if (cursor.Kind() == CopyItemKind::File && RefusesReplacement()) return 1;
     const std::wstring destination = cursor.ItemDestinationPath();
     const std::wstring source = cursor.ItemSourcePath();
     WIN32_FILE_ATTRIBUTE_DATA destinationData{};

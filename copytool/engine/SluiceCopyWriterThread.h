@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "SeenSourceFile.h"
+
 namespace Marlin {
 class Exception;
 }
@@ -33,6 +35,10 @@ private:
     void Loop();
     void WriteStep(bool& mustWait);
     void WriteItem(bool& mustWait);
+    // True when the approved replacement of the cursor's file must not happen after all
+    // (the destination is the source itself, or a file this job wrote); the item is then
+    // given up as an error.
+    bool RefusesReplacement();
     void CreateFolder();
     void DeleteSourceFile();
     void RemoveSourceFolder();
@@ -48,6 +54,8 @@ private:
     SluiceCopyThreadContext& context_;
     CopyItemWriter& writer_;
     bool readerEndedBefore_ = false;
+    // The last moved file written, as its reader saw it; its DeleteFile marker comes next.
+    SeenSourceFile movedSource_;
 };
 
 }  // namespace Marlin::Sluice
