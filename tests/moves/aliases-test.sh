@@ -3,16 +3,10 @@
 # the source's folder, the \\?\ form, an 8.3 short name, a hard link. The headless runner
 # does each job under Wine on real files; each must end without a question, report the
 # error the case calls for, and leave every source byte as it was.
-set -euo pipefail
-build_dir=$1    # the x64 build folder
-root=$(cd "$(dirname "$0")/../.." && pwd)
-prefix=$build_dir/wineprefix
-"$root/scripts/wine-prefix.sh" "$prefix"
-run() { QUAY_BUILD_DIR=$(dirname "$build_dir") WINEPREFIX=$prefix "$root/scripts/engine-run.sh" "$@"; }
+source "$(dirname "$0")/runner.sh" "$1"
 # The Z: form of a Linux path: winepath -w would prefer the letter mapped below.
 zpath() { printf 'Z:%s' "${1//\//\\}"; }
 short() { LC_ALL=ja_JP.UTF-8 WINEPREFIX=$prefix WINEDEBUG=-all winepath -s "$1"; }
-fail() { echo "FAIL: $case_name: $*"; exit 1; }
 
 work=$(mktemp -d "$build_dir/moves-aliases.XXXXXX")
 letter=m

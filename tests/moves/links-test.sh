@@ -3,13 +3,7 @@
 # a folder as a plain folder with its target's identity, so only the identity can tell the
 # walk that it has been there: a copy and a move must end, copy every real file once, and
 # a move must delete nothing that it did not copy.
-set -euo pipefail
-build_dir=$1    # the x64 build folder
-root=$(cd "$(dirname "$0")/../.." && pwd)
-prefix=$build_dir/wineprefix
-"$root/scripts/wine-prefix.sh" "$prefix"
-run() { QUAY_BUILD_DIR=$(dirname "$build_dir") WINEPREFIX=$prefix "$root/scripts/engine-run.sh" "$@"; }
-fail() { echo "FAIL: $case_name: $*"; exit 1; }
+source "$(dirname "$0")/runner.sh" "$1"
 
 # The destination on D:, so that a move copies and deletes instead of renaming.
 d_root=$(realpath "$prefix/dosdevices/d:")
