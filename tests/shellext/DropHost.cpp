@@ -1,5 +1,7 @@
 #include "DropHost.h"
 
+#include <algorithm>
+
 #include "TestFiles.h"
 #include "TestHarness.h"
 
@@ -95,10 +97,97 @@ Marlin::ComPointer<IDataObject> ShellDataObject(const std::vector<std::wstring>&
 }
 
 Marlin::CoTaskMemory<ITEMIDLIST> FolderIdList(const std::wstring& path) {
-    Marlin::CoTaskMemory<ITEMIDLIST> list;
-    if (FAILED(SHParseDisplayName(path.c_str(), nullptr, list.put(), 0, nullptr)))
-        FAIL("cannot make the ID list of " + quaytest::Utf8(path));
+    Marlin::CoTaskMemory<ITEMIDLIST> list = TryFolderIdList(path);
+    if (!list) FAIL("cannot make the ID list of " + quaytest::Utf8(path));
     return list;
+}
+
+Marlin::CoTaskMemory<ITEMIDLIST> TryFolderIdList(const std::wstring& path) {
+    // The shell parses a whole path only up to MAX_PATH characters; a deeper folder is
+    // reached as the Explorer reaches it, one folder at a time from its longest parsable
+    // ancestor.
+    size_t split = path.size();
+    while (split >= MAX_PATH) split = path.find_last_of(L'\\', split - 1);
+    Marlin::CoTaskMemory<ITEMIDLIST> list;
+    if (FAILED(SHParseDisplayName(path.substr(0, split).c_str(), nullptr, list.put(), 0, nullptr)))
+        return Marlin::CoTaskMemory<ITEMIDLIST>();
+    while (split < path.size()) {
+        const size_t next = path.find(L'\\', split + 1);
+        std::wstring name = path.substr(split + 1, next == std::wstring::npos ? std::wstring::npos : next - split - 1);
+        split = next == std::wstring::npos ? path.size() : next;
+        Marlin::ComPointer<IShellFolder> desktop, folder;
+        Marlin::CoTaskMemory<ITEMIDLIST> child;
+        if (FAILED(SHGetDesktopFolder(desktop.put())) ||
+            FAILED(desktop->BindToObject(list.get(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(folder.put()))) ||
+            FAILED(folder->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, child.put(), nullptr)))
+            return Marlin::CoTaskMemory<ITEMIDLIST>();
+        list.reset(ILCombine(list.get(), child.get()));
+    }
+    return list;
+}
+
+namespace {
+
+class DropFiles final : public IDataObject {
+public:
+    explicit DropFiles(std::vector<std::wstring> files) : files_(std::move(files)) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
+            *out = static_cast<IDataObject*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG left = InterlockedDecrement(&references_);
+        if (left == 0) delete this;
+        return left;
+    }
+    // A fresh DROPFILES block, the names after it, each ended by a NUL and all by another.
+    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
+        size_t units = 1;
+        for (const auto& file : files_) units += file.size() + 1;
+        Marlin::GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + units * 2));
+        if (!memory) return E_OUTOFMEMORY;
+        auto* block = static_cast<DROPFILES*>(GlobalLock(memory.get()));
+        block->pFiles = sizeof(DROPFILES);
+        block->fWide = TRUE;
+        auto* names = reinterpret_cast<wchar_t*>(block + 1);
+        for (const auto& file : files_) {
+            std::copy(file.begin(), file.end(), names);
+            names += file.size() + 1;
+        }
+        GlobalUnlock(memory.get());
+        medium->tymed = TYMED_HGLOBAL;
+        medium->pUnkForRelease = nullptr;
+        medium->hGlobal = memory.release();
+        return S_OK;
+    }
+    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryGetData(FORMATETC* f) override {
+        return f && f->cfFormat == CF_HDROP && (f->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+    }
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+private:
+    ~DropFiles() = default;
+    LONG references_ = 1;
+    std::vector<std::wstring> files_;
+};
+
+}  // namespace
+
+Marlin::ComPointer<IDataObject> DropFilesDataObject(const std::vector<std::wstring>& files) {
+    return Marlin::ComPointer<IDataObject>(new DropFiles(files));
 }
 
 Marlin::CoTaskMemory<ITEMIDLIST> SpecialFolderIdList(int csidl) {

@@ -29,8 +29,14 @@ std::vector<std::string> MenuLines(HMENU menu);
 
 // The shell's data object for files of one folder, as a drag from that folder gives it.
 Marlin::ComPointer<IDataObject> ShellDataObject(const std::vector<std::wstring>& files);
-// A folder's ID list; a special folder's, for one without a file-system path.
+// A data object holding CF_HDROP alone, made from the paths as another program makes it
+// (a DROPFILES block): for paths deeper than the shell's folders can be parsed.
+Marlin::ComPointer<IDataObject> DropFilesDataObject(const std::vector<std::wstring>& files);
+// A folder's ID list (a failed test when the shell cannot make it); a special folder's,
+// for one without a file-system path.
 Marlin::CoTaskMemory<ITEMIDLIST> FolderIdList(const std::wstring& path);
+// The same, empty when the shell cannot make it.
+Marlin::CoTaskMemory<ITEMIDLIST> TryFolderIdList(const std::wstring& path);
 Marlin::CoTaskMemory<ITEMIDLIST> SpecialFolderIdList(int csidl);
 
 // Quaydrop.dll loaded from a file, and drop handlers made by its class factory.

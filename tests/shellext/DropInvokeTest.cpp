@@ -60,9 +60,10 @@ struct Handler {
           menu(droptest::Query<IContextMenu>(object.get())) {
         REQUIRE(init && menu);
     }
-    // The drop as the Explorer makes it: Initialize, then the menu.
+    // The drop as the Explorer makes it: Initialize, then the menu. Files deeper than
+    // the shell parses come as another program's CF_HDROP block.
     void Drop(const std::vector<std::wstring>& files, const std::wstring& folder) {
-        auto data = droptest::ShellDataObject(files);
+        auto data = files[0].size() < MAX_PATH ? droptest::ShellDataObject(files) : droptest::DropFilesDataObject(files);
         auto target = droptest::FolderIdList(folder);
         REQUIRE_EQ(init->Initialize(target.get(), data.get(), nullptr), S_OK);
         auto drop = droptest::ExplorerDropMenu(true, true, 1, droptest::Numbering::CommandIds);
@@ -122,70 +123,91 @@ TEST_CASE("the copy entry copies and the move entry moves the dropped files, wit
     }
 }
 
-TEST_CASE("the handler hands over the drop exactly: drop order, long paths, the last Initialize") {
-    TempDir c(L'C');
-    const std::wstring program = c / L"program";
-    quaytest::MakeDir(program);
-    // The tests' client in the copy tool's place records what it is handed.
-    Copy(quaytest::BuildFile(QUAYTEST_HANDOFF_CLIENT_EXE), program + L"\\Quaysail.exe");
-    Copy(quaytest::BuildFile(QUAYTEST_QUAYDROP_DLL), program + L"\\Quaydrop.dll");
-    const std::wstring record = c / L"record.txt";
-    SetEnvironmentVariableW(L"QUAYTEST_HANDOFF_SCRIPT", L"open w:02000000 r w:03000000 r w:04000000 r");
-    SetEnvironmentVariableW(L"QUAYTEST_HANDOFF_RECORD", record.c_str());
+namespace {
 
-    const std::wstring deep = c / (std::wstring(120, L'a') + L"\\" + std::wstring(120, L'b') + L"\\深い");
-    const std::wstring shallow = c / L"src";
-    const std::wstring target = c / L"target";
-    const std::wstring deepTarget = deep + L"\\target";
-    for (const auto& folder : {deep, shallow, target, deepTarget}) quaytest::MakeDir(folder);
-    std::vector<std::wstring> three{shallow + L"\\c.txt", shallow + L"\\a.txt", shallow + L"\\b.txt"};
-    std::vector<std::wstring> longOnes{deep + L"\\" + std::wstring(40, L'x') + L".txt"};
+struct Recorder {
+    TempDir c{L'C'};
+    std::wstring program = c / L"program";
+    std::wstring record = c / L"record.txt";
+    // The tests' client in the copy tool's place records what it is handed.
+    explicit Recorder(const wchar_t* script) {
+        quaytest::MakeDir(program);
+        Copy(quaytest::BuildFile(QUAYTEST_HANDOFF_CLIENT_EXE), program + L"\\Quaysail.exe");
+        Copy(quaytest::BuildFile(QUAYTEST_QUAYDROP_DLL), program + L"\\Quaydrop.dll");
+        SetEnvironmentVariableW(L"QUAYTEST_HANDOFF_SCRIPT", script);
+        SetEnvironmentVariableW(L"QUAYTEST_HANDOFF_RECORD", record.c_str());
+    }
+    std::string Recorded() const { return quaytest::Exists(record) ? quaytest::ReadBytes(record) : "(nothing)"; }
+};
+
+std::string Expected(const std::vector<std::wstring>& sources, const std::wstring& target, int32_t operation) {
+    return wiretest::Hex(ReplyBytes::Sources(sources)) + "\n" + wiretest::Hex(ReplyBytes::Destination(target)) + "\n" +
+           wiretest::Hex(ReplyBytes::Operation(operation)) + "\n";
+}
+
+}  // namespace
+
+TEST_CASE("the handler hands over the drop exactly: drop order, long paths, the last Initialize") {
+    Recorder recorder(L"open w:02000000 r w:03000000 r w:04000000 r");
+    const std::wstring deep = recorder.c / (std::wstring(120, L'a') + L"\\" + std::wstring(120, L'b') + L"\\深い");
+    const std::wstring shallow = recorder.c / L"src";
+    const std::wstring target = recorder.c / L"target";
+    for (const auto& folder : {deep, shallow, target}) quaytest::MakeDir(folder);
+    const std::vector<std::wstring> three{shallow + L"\\c.txt", shallow + L"\\a.txt", shallow + L"\\b.txt"};
+    const std::vector<std::wstring> longOnes{deep + L"\\" + std::wstring(40, L'x') + L".txt", deep + L"\\y.txt"};
     for (const auto& file : three) quaytest::WriteBytes(file, "x");
     for (const auto& file : longOnes) quaytest::WriteBytes(file, "x");
-    REQUIRE(longOnes[0].size() > MAX_PATH && deepTarget.size() > MAX_PATH);
+    REQUIRE(longOnes[0].size() > MAX_PATH);
 
-    droptest::HandlerModule module(program + L"\\Quaydrop.dll");
+    droptest::HandlerModule module(recorder.program + L"\\Quaydrop.dll");
     const struct {
         const char* what;
         std::vector<std::wstring> first;  // an earlier Initialize, when not empty
         std::vector<std::wstring> sources;
-        std::wstring target;
         UINT offset;
     } rows[] = {
-        {"three files in the order dropped, a copy", {}, three, target, 0},
-        {"a path and a target beyond MAX_PATH, a move", {}, longOnes, deepTarget, 1},
-        {"a second Initialize replaces the first", longOnes, three, target, 0},
+        {"three files in the order dropped, a copy", {}, three, 0},
+        {"paths beyond MAX_PATH, a move", {}, longOnes, 1},
+        {"a second Initialize replaces the first", longOnes, three, 0},
     };
     for (const auto& row : rows) {
         CONTEXT(row.what);
-        DeleteFileW(record.c_str());
+        DeleteFileW(recorder.record.c_str());
         Handler handler(module);
-        if (!row.first.empty()) handler.Drop(row.first, deepTarget);
-        handler.Drop(row.sources, row.target);
+        if (!row.first.empty()) handler.Drop(row.first, shallow);
+        handler.Drop(row.sources, target);
         CHECK_EQ(handler.Invoke(Offset(row.offset)), S_OK);
-        const std::string expected = wiretest::Hex(ReplyBytes::Sources(row.sources)) + "\n" +
-                                     wiretest::Hex(ReplyBytes::Destination(row.target)) + "\n" +
-                                     wiretest::Hex(ReplyBytes::Operation(static_cast<int32_t>(row.offset))) + "\n";
         // The client wrote its record before it closed the pipe, so it is whole now.
-        CHECK_EQ(quaytest::Exists(record) ? quaytest::ReadBytes(record) : std::string("(nothing)"), expected);
+        CHECK_EQ(recorder.Recorded(), Expected(row.sources, target, static_cast<int32_t>(row.offset)));
     }
 }
 
+TEST_CASE("a target folder beyond MAX_PATH is handed over whole") {
+    Recorder recorder(L"open w:02000000 r w:03000000 r w:04000000 r");
+    const std::wstring deepTarget = recorder.c / (std::wstring(130, L'a') + L"\\" + std::wstring(130, L'b'));
+    const std::wstring source = recorder.c / L"a.txt";
+    quaytest::MakeDir(deepTarget);
+    quaytest::WriteBytes(source, "a");
+    auto target = droptest::TryFolderIdList(deepTarget);
+    // Wine's shell folders parse no path beyond MAX_PATH, so no ID list of such a folder
+    // can be made here; Windows makes them.
+    if (!target) SKIP("the shell cannot make the ID list of a folder beyond MAX_PATH (Wine)");
+    droptest::HandlerModule module(recorder.program + L"\\Quaydrop.dll");
+    Handler handler(module);
+    auto data = droptest::ShellDataObject({source});
+    REQUIRE_EQ(handler.init->Initialize(target.get(), data.get(), nullptr), S_OK);
+    CHECK_EQ(handler.Invoke(Offset(0)), S_OK);
+    CHECK_EQ(recorder.Recorded(), Expected({source}, deepTarget, 0));
+}
+
 TEST_CASE("a string verb, an offset past the entries and no information start nothing") {
-    TempDir c(L'C');
-    const std::wstring program = c / L"program";
-    const std::wstring target = c / L"target";
-    quaytest::MakeDir(program);
+    Recorder recorder(L"open w:01000000 r");
+    const std::wstring target = recorder.c / L"target";
     quaytest::MakeDir(target);
-    Copy(quaytest::BuildFile(QUAYTEST_HANDOFF_CLIENT_EXE), program + L"\\Quaysail.exe");
-    Copy(quaytest::BuildFile(QUAYTEST_QUAYDROP_DLL), program + L"\\Quaydrop.dll");
-    const std::wstring record = c / L"record.txt";
-    SetEnvironmentVariableW(L"QUAYTEST_HANDOFF_SCRIPT", L"open w:01000000 r");
-    SetEnvironmentVariableW(L"QUAYTEST_HANDOFF_RECORD", record.c_str());
-    const std::wstring source = c / L"a.txt";
+    const std::wstring source = recorder.c / L"a.txt";
     quaytest::WriteBytes(source, "a");
 
-    droptest::HandlerModule module(program + L"\\Quaydrop.dll");
+    droptest::HandlerModule module(recorder.program + L"\\Quaydrop.dll");
     Handler handler(module);
     handler.Drop({source}, target);
     const struct {
@@ -200,12 +222,12 @@ TEST_CASE("a string verb, an offset past the entries and no information start no
     for (const auto& row : rows) {
         CONTEXT(row.what);
         CHECK_EQ(handler.Invoke(row.verb), row.result);
-        CHECK(!quaytest::Exists(record));
+        CHECK(!quaytest::Exists(recorder.record));
     }
     CHECK_EQ(handler.menu->InvokeCommand(nullptr), E_INVALIDARG);
     // The same handler does hand over with offset 0, so the quiet rows above mean something.
     CHECK_EQ(handler.Invoke(Offset(0)), S_OK);
-    CHECK(quaytest::Exists(record));
+    CHECK(quaytest::Exists(recorder.record));
     char name[8] = {};
     CHECK_EQ(handler.menu->GetCommandString(0, GCS_VERBA, nullptr, name, 8), E_NOTIMPL);
 }
