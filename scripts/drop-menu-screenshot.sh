@@ -5,8 +5,8 @@
 # docs/). Needs the x64 build (Quaydrop.dll, Quaysail.exe, quaydrop-host.exe), xvfb-run and
 # ImageMagick's import.
 #
-# Like progress-screenshots.sh it uses a copy of the test prefix with Wine's normal display
-# driver, and a Japanese menu font so the entries are legible.
+# It uses a prefix of its own (scripts/screenshot-prefix.sh): a copy of the test prefix with
+# Wine's normal display driver and Japanese caption and menu fonts.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUAY_BUILD_DIR:-$root/build}
@@ -27,20 +27,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$root/scripts/wine-prefix.sh" "$build/x64/wineprefix"
-cp -a "$build/x64/wineprefix" "$prefix"
-rm -f "$prefix"/.quay-prefix-v1.lock
+"$root/scripts/screenshot-prefix.sh" "$build/x64/wineprefix" "$prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all
-wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1
-# The menu font as a LOGFONTW: 12 pixels, normal weight, SHIFTJIS_CHARSET, face IPAGothic.
-menufont=$(python3 -c '
-import struct
-face = "IPAGothic"
-lf = struct.pack("<iiiiiBBBBBBBB", -12, 0, 0, 0, 400, 0, 0, 0, 0x80, 0, 0, 0, 0x22)
-print((lf + face.encode("utf-16le") + bytes(64 - 2 * len(face))).hex())')
-wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v MenuFont /t REG_BINARY /d "$menufont" /f \
-  >/dev/null 2>&1
-wineserver -w
 
 # The handler with the copy tool beside it, two files, and a folder to drop them on.
 mkdir -p "$work/program" "$work/写真" "$work/target"

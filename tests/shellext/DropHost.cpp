@@ -213,4 +213,25 @@ Marlin::ComPointer<IUnknown> HandlerModule::Create() const {
     return handler;
 }
 
+Handler::Handler(const HandlerModule& module)
+    : object(module.Create()), init(Query<IShellExtInit>(object.get())), menu(Query<IContextMenu>(object.get())) {
+    REQUIRE(init && menu);
+}
+
+void Handler::Drop(const std::vector<std::wstring>& files, const std::wstring& folder) {
+    auto data = files[0].size() < MAX_PATH ? ShellDataObject(files) : DropFilesDataObject(files);
+    auto target = FolderIdList(folder);
+    REQUIRE_EQ(init->Initialize(target.get(), data.get(), nullptr), S_OK);
+    auto drop = ExplorerDropMenu(true, true, 1, Numbering::CommandIds);
+    REQUIRE_EQ(menu->QueryContextMenu(drop.get(), 0, kFirstCommand, 0x7FFF, CMF_NORMAL), 3);
+}
+
+HRESULT Handler::Invoke(const char* verb) {
+    CMINVOKECOMMANDINFO info{};
+    info.cbSize = sizeof info;
+    info.lpVerb = verb;
+    info.nShow = SW_SHOWNORMAL;
+    return menu->InvokeCommand(&info);
+}
+
 }  // namespace droptest

@@ -59,4 +59,22 @@ Marlin::ComPointer<Interface> Query(IUnknown* object) {
     return out;
 }
 
+// The first command ID the drop host gives the handler; its entries' offsets count from it.
+constexpr UINT kFirstCommand = 100;
+
+// One handler as the Explorer holds it during a drop.
+struct Handler {
+    Marlin::ComPointer<IUnknown> object;
+    Marlin::ComPointer<IShellExtInit> init;
+    Marlin::ComPointer<IContextMenu> menu;
+
+    explicit Handler(const HandlerModule& module);
+    // The drop as the Explorer makes it: Initialize with the files and the folder, then
+    // the menu, which must gain both entries and the separator. Files deeper than the
+    // shell parses come as another program's CF_HDROP block.
+    void Drop(const std::vector<std::wstring>& files, const std::wstring& folder);
+    // InvokeCommand with the verb given (an offset through MAKEINTRESOURCEA, or a string).
+    HRESULT Invoke(const char* verb);
+};
+
 }  // namespace droptest

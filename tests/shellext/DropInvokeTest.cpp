@@ -13,17 +13,15 @@
 
 #include "BuildFiles.h"
 #include "DropHost.h"
-#include "HexBytes.h"
-#include "ReplyBytes.h"
+#include "HandOffRecorder.h"
 #include "TestFiles.h"
 #include "TestHarness.h"
 
-using handofftest::ReplyBytes;
+using droptest::Handler;
+using droptest::HandOffRecorder;
 using quaytest::TempDir;
 
 namespace {
-
-constexpr UINT kFirst = 100;
 
 void Copy(const std::wstring& from, const std::wstring& to) {
     if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
@@ -48,35 +46,6 @@ void WaitForCopyTool() {
     Marlin::KernelHandle child = RunningChild();
     if (child && WaitForSingleObject(child.get(), INFINITE) != WAIT_OBJECT_0) FAIL("cannot wait for Quaysail.exe");
 }
-
-struct Handler {
-    Marlin::ComPointer<IUnknown> object;
-    Marlin::ComPointer<IShellExtInit> init;
-    Marlin::ComPointer<IContextMenu> menu;
-
-    explicit Handler(const droptest::HandlerModule& module)
-        : object(module.Create()),
-          init(droptest::Query<IShellExtInit>(object.get())),
-          menu(droptest::Query<IContextMenu>(object.get())) {
-        REQUIRE(init && menu);
-    }
-    // The drop as the Explorer makes it: Initialize, then the menu. Files deeper than
-    // the shell parses come as another program's CF_HDROP block.
-    void Drop(const std::vector<std::wstring>& files, const std::wstring& folder) {
-        auto data = files[0].size() < MAX_PATH ? droptest::ShellDataObject(files) : droptest::DropFilesDataObject(files);
-        auto target = droptest::FolderIdList(folder);
-        REQUIRE_EQ(init->Initialize(target.get(), data.get(), nullptr), S_OK);
-        auto drop = droptest::ExplorerDropMenu(true, true, 1, droptest::Numbering::CommandIds);
-        REQUIRE_EQ(menu->QueryContextMenu(drop.get(), 0, kFirst, 0x7FFF, CMF_NORMAL), 3);
-    }
-    HRESULT Invoke(const char* verb) {
-        CMINVOKECOMMANDINFO info{};
-        info.cbSize = sizeof info;
-        info.lpVerb = verb;
-        info.nShow = SW_SHOWNORMAL;
-        return menu->InvokeCommand(&info);
-    }
-};
 
 const char* Offset(UINT offset) { return MAKEINTRESOURCEA(offset); }
 
@@ -123,32 +92,9 @@ TEST_CASE("the copy entry copies and the move entry moves the dropped files, wit
     }
 }
 
-namespace {
-
-struct Recorder {
-    TempDir c{L'C'};
-    std::wstring program = c / L"program";
-    std::wstring record = c / L"record.txt";
-    // The tests' client in the copy tool's place records what it is handed.
-    explicit Recorder(const wchar_t* script) {
-        quaytest::MakeDir(program);
-        Copy(quaytest::BuildFile(QUAYTEST_HANDOFF_CLIENT_EXE), program + L"\\Quaysail.exe");
-        Copy(quaytest::BuildFile(QUAYTEST_QUAYDROP_DLL), program + L"\\Quaydrop.dll");
-        SetEnvironmentVariableW(L"QUAYTEST_HANDOFF_SCRIPT", script);
-        SetEnvironmentVariableW(L"QUAYTEST_HANDOFF_RECORD", record.c_str());
-    }
-    std::string Recorded() const { return quaytest::Exists(record) ? quaytest::ReadBytes(record) : "(nothing)"; }
-};
-
-std::string Expected(const std::vector<std::wstring>& sources, const std::wstring& target, int32_t operation) {
-    return wiretest::Hex(ReplyBytes::Sources(sources)) + "\n" + wiretest::Hex(ReplyBytes::Destination(target)) + "\n" +
-           wiretest::Hex(ReplyBytes::Operation(operation)) + "\n";
-}
-
-}  // namespace
 
 TEST_CASE("the handler hands over the drop exactly: drop order, long paths, the last Initialize") {
-    Recorder recorder(L"open w:02000000 r w:03000000 r w:04000000 r");
+    HandOffRecorder recorder(L"open w:02000000 r w:03000000 r w:04000000 r");
     const std::wstring deep = recorder.c / (std::wstring(120, L'a') + L"\\" + std::wstring(120, L'b') + L"\\深い");
     const std::wstring shallow = recorder.c / L"src";
     const std::wstring target = recorder.c / L"target";
@@ -178,30 +124,12 @@ TEST_CASE("the handler hands over the drop exactly: drop order, long paths, the 
         handler.Drop(row.sources, target);
         CHECK_EQ(handler.Invoke(Offset(row.offset)), S_OK);
         // The client wrote its record before it closed the pipe, so it is whole now.
-        CHECK_EQ(recorder.Recorded(), Expected(row.sources, target, static_cast<int32_t>(row.offset)));
+        CHECK_EQ(recorder.Recorded(), HandOffRecorder::Expected(row.sources, target, static_cast<int32_t>(row.offset)));
     }
 }
 
-TEST_CASE("a target folder beyond MAX_PATH is handed over whole") {
-    Recorder recorder(L"open w:02000000 r w:03000000 r w:04000000 r");
-    const std::wstring deepTarget = recorder.c / (std::wstring(130, L'a') + L"\\" + std::wstring(130, L'b'));
-    const std::wstring source = recorder.c / L"a.txt";
-    quaytest::MakeDir(deepTarget);
-    quaytest::WriteBytes(source, "a");
-    auto target = droptest::TryFolderIdList(deepTarget);
-    // Wine's shell folders parse no path beyond MAX_PATH, so no ID list of such a folder
-    // can be made here; Windows makes them.
-    if (!target) SKIP("the shell cannot make the ID list of a folder beyond MAX_PATH (Wine)");
-    droptest::HandlerModule module(recorder.program + L"\\Quaydrop.dll");
-    Handler handler(module);
-    auto data = droptest::ShellDataObject({source});
-    REQUIRE_EQ(handler.init->Initialize(target.get(), data.get(), nullptr), S_OK);
-    CHECK_EQ(handler.Invoke(Offset(0)), S_OK);
-    CHECK_EQ(recorder.Recorded(), Expected({source}, deepTarget, 0));
-}
-
 TEST_CASE("a string verb, an offset past the entries and no information start nothing") {
-    Recorder recorder(L"open w:01000000 r");
+    HandOffRecorder recorder(L"open w:01000000 r");
     const std::wstring target = recorder.c / L"target";
     quaytest::MakeDir(target);
     const std::wstring source = recorder.c / L"a.txt";

@@ -15,6 +15,7 @@
 #include "TestHarness.h"
 
 using droptest::ExplorerDropMenu;
+using droptest::Handler;
 using droptest::Numbering;
 using quaytest::TempDir;
 
@@ -23,7 +24,7 @@ namespace {
 const std::string kCopy = "Tidewell 高速ファイルコピーでここにコピー";
 const std::string kMove = "Tidewell 高速ファイルコピーでここに移動";
 const std::vector<std::string> kExplorerTail{"ショートカットをここに作成(&S) #3", "---", "キャンセル #4"};
-constexpr UINT kFirst = 100;
+constexpr UINT kFirst = droptest::kFirstCommand;
 
 std::vector<std::string> Lines(std::vector<std::string> head, const std::vector<std::string>& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
@@ -64,18 +65,6 @@ struct Drop {
     }
 };
 
-struct Handler {
-    Marlin::ComPointer<IUnknown> object;
-    Marlin::ComPointer<IShellExtInit> init;
-    Marlin::ComPointer<IContextMenu> menu;
-
-    explicit Handler(const droptest::HandlerModule& module)
-        : object(module.Create()),
-          init(droptest::Query<IShellExtInit>(object.get())),
-          menu(droptest::Query<IContextMenu>(object.get())) {
-        REQUIRE(init && menu);
-    }
-};
 
 }  // namespace
 

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr UINT kFirst = 100;
+constexpr UINT kFirst = droptest::kFirstCommand;
 
 int Run(int argc, wchar_t** argv) {
     const std::wstring dll = argv[1];
