@@ -1,8 +1,13 @@
 #include "CopyItemTransfer.h"
 
+#include "Volumes.h"
+
 namespace Marlin::Sluice {
 
 namespace {
+
+// The largest file a FAT volume holds: its size field has 32 bits.
+constexpr uint64_t kFatLargestFile = 0xFFFFFFFFull;
 
 BOOL MoveTo(HANDLE file, uint64_t offset) {
     LARGE_INTEGER position;
@@ -35,6 +40,10 @@ BOOL CopyItemTransfer::Write(HANDLE file, uint64_t offset, const void* buffer, D
 BOOL CopyItemTransfer::Flush(HANDLE file) { return ::FlushFileBuffers(file); }
 
 BOOL CopyItemTransfer::Close(Marlin::FileHandle& file) { return file.close() ? TRUE : FALSE; }
+
+bool CopyItemTransfer::VolumeTakes(const std::wstring& destination, uint64_t size) {
+    return size <= kFatLargestFile || !Marlin::IsFatVolume(destination);
+}
 
 CopyItemTransfer& CopyItemTransfer::System() {
     static CopyItemTransfer system;

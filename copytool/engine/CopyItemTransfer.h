@@ -13,12 +13,15 @@
 //
 // The reader and the writer use the system instance unless they are handed another one;
 // a derived class sees every request with its size and offset, which is how the tests
-// check that unbuffered transfers stay aligned and how they make one request fail.
+// check that unbuffered transfers stay aligned and how they make one request fail. It
+// also answers for the destination volume's largest file, which lets a test stand in for
+// a FAT32 volume (Wine has none).
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "UniqueHandle.h"
 
@@ -42,6 +45,11 @@ public:
     // above all) the last of the data is written only then, and a failure means the file is
     // not complete. A failed close keeps the handle held, so a later close tries again.
     virtual BOOL Close(Marlin::FileHandle& file);
+
+    // Whether the volume of destination takes a file of size bytes. FAT volumes end a file
+    // at 4 GiB - 1 bytes; every other file system takes far more than a copy can bring.
+    // The volume is only asked about sizes beyond that limit.
+    virtual bool VolumeTakes(const std::wstring& destination, uint64_t size);
 
     // The instance that calls the platform directly; shared, stateless.
     static CopyItemTransfer& System();

@@ -42,8 +42,8 @@ public:
     // placed is refused with false and changes nothing: no tree yet, a kind that is not an
     // item (None, Root), a path that does not lie below the head's path, a parent segment
     // that is not in the tree, a second source item, an entry or marker before the source
-    // item, or an entry without a name.
-    bool AddItem(CopyItemData item);
+    // item, or an entry without a name. placed, when given, receives the item's node.
+    bool AddItem(CopyItemData item, CopyItemTree::iterator* placed = nullptr);
 
     size_t TreeCount() const { return trees_.size(); }
     CopyItemTree& Tree(size_t index) { return trees_.at(index); }
@@ -74,15 +74,6 @@ public:
     int64_t streamCount = 0;
     int64_t removeFolderCount = 0;
     int64_t deleteFileCount = 0;
-
-    // Files whose named streams could not be listed although their volume has streams, with
-    // the platform's error: each is copied without them, a move keeps it at the source (it
-    // has no DeleteFile marker), and the job reports each one as an error.
-    struct ListingFailure {
-        std::wstring path;
-        uint32_t error = 0;
-    };
-    std::vector<ListingFailure> streamListingFailures;
 
 private:
     std::vector<CopyItemTree> trees_;

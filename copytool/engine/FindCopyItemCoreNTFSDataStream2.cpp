@@ -44,20 +44,17 @@ FindCopyItemCoreNTFSDataStream2::~FindCopyItemCoreNTFSDataStream2() = default;
 bool FindCopyItemCoreNTFSDataStream2::First() {
     streams_.clear();
     position_ = 0;
-    listingError_ = 0;
     std::unique_ptr<NTFSDataStream::IBackupStream> stream = open_ ? open_(ToLongPath(file_)) : nullptr;
     if (!stream) {
-        listingError_ = ::GetLastError();
-        if (listingError_ == 0) listingError_ = ERROR_READ_FAULT;
-        return false;
+        const DWORD error = ::GetLastError();
+        throw ListingFailure(error != 0 ? error : ERROR_READ_FAULT, file_);
     }
     WatchedStream watched(*stream);
     NTFSDataStream::ReadStreamList(watched, streams_);
     if (watched.failure != 0) {
         // A part of the list is no list: the streams after the failure would be left out.
-        listingError_ = watched.failure;
         streams_.clear();
-        return false;
+        throw ListingFailure(watched.failure, file_);
     }
     SkipDefaultStreams();
     return position_ < streams_.size();

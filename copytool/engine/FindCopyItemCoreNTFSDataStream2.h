@@ -1,12 +1,11 @@
 // The named data streams of one file, one Stream item each (path: the file's path followed
 // by the stream name, such as "C:\s\a.txt:s1:$DATA"). The unnamed default stream is the
 // file's own data and is left out. A file whose streams cannot be listed (it cannot be
-// opened for it, or the backup stream fails part-way) gives no item and says so, with the
-// platform's error: its streams would be lost without a word otherwise.
+// opened for it, or the backup stream fails part-way) throws ListingFailure from First:
+// its streams would be lost without a word otherwise.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,17 +24,12 @@ public:
 
     bool First() override;
     bool Next(CopyItemData& item) override;
-    // After First: whether the listing failed, and the platform's error then.
-    bool ListingFailed() const { return listingError_ != 0; }
-    uint32_t ListingError() const { return listingError_; }
-
 private:
     void SkipDefaultStreams();
 
     std::wstring file_;
     std::vector<NTFSDataStream::StreamData> streams_;
     size_t position_ = 0;
-    uint32_t listingError_ = 0;
     const NTFSDataStream::BackupStreamOpener& open_;
 };
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EnumerationChecks.h"
@@ -79,7 +80,8 @@ std::string Items(const CopyItemsData& items) {
     for (auto it = t.begin(); it != t.end(); ++it) {
         if (it->kind == CopyItemKind::Root) continue;
         const std::wstring path = CopyItemsData::SourcePath(it).substr(head.size());
-        lines.push_back(std::string(KindName(it->kind)) + " " + quaytest::Utf8(path.empty() ? L"." : path));
+        lines.push_back(std::string(KindName(it->kind)) + " " + quaytest::Utf8(path.empty() ? L"." : path) +
+                        (it->HasFlags(Marlin::Sluice::CopyItemFlags::Skip) ? " (skipped)" : ""));
     }
     std::sort(lines.begin(), lines.end());
     std::string out;
@@ -117,14 +119,16 @@ TEST_CASE("a move copies what a link shows but deletes nothing below it; only th
         CONTEXT(row.what);
         CopyItemsData items;
         items.AddRoot(row.source);
-        FindCopyItem find(BackupStreamOpener(), LinksAt(row.links));
+        FindCopyItem::Calls calls;
+        calls.inspect = LinksAt(row.links);
+        FindCopyItem find(calls);
         REQUIRE(find.Run(row.source, false, row.move, items));
         CHECK_EQ(Items(items), row.picture);
         CheckAgainstDisk(items.Tree(0));
     }
 }
 
-TEST_CASE("a file whose streams cannot be listed is an error of that file, and a move keeps it") {
+TEST_CASE("a file whose streams cannot be listed is asked about; skipped, it is left out and a move keeps it") {
     TempDir dir;
     const std::wstring src = dir / L"src";
     MakeFixture(src, {{L"fine.txt", "fine"}, {L"locked.txt", "locked"}, {L"gone.txt", "gone"}});
@@ -140,23 +144,37 @@ TEST_CASE("a file whose streams cannot be listed is an error of that file, and a
     };
     for (bool move : {true, false}) {
         CONTEXT(move ? "move" : "copy");
+        std::vector<std::pair<std::wstring, uint32_t>> asked;
+        FindCopyItem::Calls calls;
+        calls.open = open;
+        calls.question = [&](const Marlin::WindowsFileException& failure) {
+            asked.emplace_back(failure.path, failure.error);
+            return FindCopyItem::ListingAnswer::Skip;
+        };
         CopyItemsData items;
         items.AddRoot(src);
-        FindCopyItem find(open, &Marlin::Sluice::InspectFolder);
+        FindCopyItem find(calls);
         REQUIRE(find.Run(src, true, move, items));
-        // Every file is still copied; only the DeleteFile markers of the two go.
+        // The two are in the tree, skipped, and without DeleteFile markers.
         const std::string picture =
-            move ? Lines({"DeleteFile \\fine.txt", "File \\fine.txt", "File \\gone.txt", "File \\locked.txt",
-                          "Folder .", "RemoveFolder ."})
-                 : Lines({"File \\fine.txt", "File \\gone.txt", "File \\locked.txt", "Folder ."});
+            move ? Lines({"DeleteFile \\fine.txt", "File \\fine.txt", "File \\gone.txt (skipped)",
+                          "File \\locked.txt (skipped)", "Folder .", "RemoveFolder ."})
+                 : Lines({"File \\fine.txt", "File \\gone.txt (skipped)", "File \\locked.txt (skipped)", "Folder ."});
         CHECK_EQ(Items(items), picture);
         // Sorted by path: they come in the order of the listing.
-        auto failures = items.streamListingFailures;
-        std::sort(failures.begin(), failures.end(), [](const auto& a, const auto& b) { return a.path < b.path; });
-        REQUIRE_EQ(failures.size(), size_t{2});
-        CHECK_EQ(failures[0].path, src + L"\\gone.txt");
-        CHECK_EQ(failures[0].error, uint32_t{ERROR_DEV_NOT_EXIST});
-        CHECK_EQ(failures[1].path, src + L"\\locked.txt");
-        CHECK_EQ(failures[1].error, uint32_t{ERROR_SHARING_VIOLATION});
+        std::sort(asked.begin(), asked.end());
+        REQUIRE_EQ(asked.size(), size_t{2});
+        CHECK_EQ(asked[0].first, src + L"\\gone.txt");
+        CHECK_EQ(asked[0].second, uint32_t{ERROR_DEV_NOT_EXIST});
+        CHECK_EQ(asked[1].first, src + L"\\locked.txt");
+        CHECK_EQ(asked[1].second, uint32_t{ERROR_SHARING_VIOLATION});
     }
+
+    // With nobody to ask, the walk fails rather than lose the streams.
+    CopyItemsData items;
+    items.AddRoot(src);
+    FindCopyItem::Calls calls;
+    calls.open = open;
+    FindCopyItem find(calls);
+    CHECK(!find.Run(src, true, true, items));
 }
