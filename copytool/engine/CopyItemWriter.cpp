@@ -100,7 +100,12 @@ void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& s
     // A file that is there already is not touched until its replacement is complete.
     DestinationReplacement replacement;
     Marlin::FileHandle file;
-    if (overwrite) {
+    // A named stream belongs to its file, which was replaced as a whole just before: it is
+    // written in place.
+    const bool stream = RemoveStreamName(destination).size() != destination.size();
+    if (overwrite && stream) {
+        file = CreateDestination(destination, CREATE_ALWAYS, flags, size, presized);
+    } else if (overwrite) {
         replacement = DestinationReplacement(destination);
         // A name that something else uses already (a file left by a killed run) is passed over.
         for (int attempt = 0; attempt < 64 && !file; ++attempt) {
