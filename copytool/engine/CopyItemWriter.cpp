@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "CopyItemReader.h"
 #include "CopyItemTransfer.h"
 #include "Paths.h"
+#include "ReadOnlyClearance.h"
 #include "SluiceException.h"
 #include "WindowsFileException.h"
 
@@ -96,27 +98,19 @@ void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& s
     const bool unpaddedTail =
         (flags & FILE_FLAG_NO_BUFFERING) && alignedSize > size && !transfer_->VolumeTakes(destination, alignedSize);
 
-    DWORD disposition = CREATE_NEW;
-    DWORD clearedReadOnly = INVALID_FILE_ATTRIBUTES;  // the attributes to put back on failure
-    if (overwrite) {
-        const std::wstring longPath = ToLongPath(destination);
-        const DWORD existing = GetFileAttributesW(longPath.c_str());
-        if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) &&
-            SetFileAttributesW(longPath.c_str(), existing & ~DWORD{FILE_ATTRIBUTE_READONLY}))
-            clearedReadOnly = existing;
-        disposition = CREATE_ALWAYS;
-    }
+    // A read-only file the user agreed to replace loses that attribute first.
+    std::optional<ReadOnlyClearance> clearance;
+    if (overwrite) clearance.emplace(ToLongPath(destination));
+    const DWORD disposition = overwrite ? CREATE_ALWAYS : CREATE_NEW;
 
     Marlin::FileHandle file =
         CreateDestination(destination, disposition, flags, size, unpaddedTail ? RoundDown(size, alignment) : alignedSize);
     if (!file) {
         const DWORD error = GetLastError();
-        // A file that was not replaced (held by someone, say) keeps its protection.
-        if (clearedReadOnly != INVALID_FILE_ATTRIBUTES)
-            SetFileAttributesW(ToLongPath(destination).c_str(), clearedReadOnly);
         manager_->PushFront(header);
         throw WindowsFileException(error, destination);
     }
+    if (clearance) clearance->Keep();
 
     sourcePath_ = source;
     item_ = item;

@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 
 #include "CopyItemsData.h"
 
@@ -98,14 +97,6 @@ public:
     // skipped stream also keeps its file's source: deleting the file would take the
     // stream's data with it although the stream was never copied.
     static void MarkSkipped(const CopyItemTree::iterator_base& item);
-
-    // The body of a copy thread, shared by the reader and the writer: runs loop unless the
-    // run was abandoned; a failure that escapes it runs cleanUp (when given), is reported
-    // as an error notification and stops the thread's cursor, and an elevation request
-    // is kept for the engine thread. The thread's published handle is cleared last.
-    // Never throws.
-    void RunCopyThread(const std::function<void()>& loop, const std::function<void()>& cleanUp,
-                       SluiceStatusItemInfo& cursor, std::atomic<HANDLE>& publishedThread) noexcept;
 
     uint64_t TotalMs() const;
     uint64_t CopyMs() const;
