@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "CopyItemReader.h"
 #include "CopyItemTransfer.h"
 #include "Paths.h"
+#include "ReadOnlyClearance.h"
 #include "SluiceException.h"
 #include "WindowsFileException.h"
 
@@ -103,7 +105,10 @@ void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& s
     // A named stream belongs to its file, which was replaced as a whole just before: it is
     // written in place.
     const bool stream = RemoveStreamName(destination).size() != destination.size();
+    // A read-only file loses that attribute before a stream of it is written again.
+    std::optional<ReadOnlyClearance> clearance;
     if (overwrite && stream) {
+        clearance.emplace(ToLongPath(destination));
         file = CreateDestination(destination, CREATE_ALWAYS, flags, size, presized);
     } else if (overwrite) {
         replacement = DestinationReplacement(destination);
@@ -121,6 +126,7 @@ void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& s
         manager_->PushFront(header);
         throw WindowsFileException(error, destination);
     }
+    if (clearance) clearance->Keep();
 
     sourcePath_ = source;
     item_ = item;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "Paths.h"
+#include "ReadOnlyClearance.h"
 
 namespace Marlin::Sluice {
 
@@ -47,19 +48,14 @@ const std::wstring& DestinationReplacement::NextTemporaryPath() {
 
 bool DestinationReplacement::Commit() {
     const std::wstring longDestination = ToLongPath(destination_);
-    const DWORD old = GetFileAttributesW(longDestination.c_str());
-    const bool cleared = old != INVALID_FILE_ATTRIBUTES && (old & kBlockingAttributes) &&
-                         SetFileAttributesW(longDestination.c_str(), old & ~kBlockingAttributes);
-    if (MoveFileExW(ToLongPath(temporary_).c_str(), longDestination.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        temporary_.clear();
-        destination_.clear();
-        return true;
-    }
-    const DWORD error = GetLastError();
-    if (cleared) SetFileAttributesW(longDestination.c_str(), old);
-    SetLastError(error);
-    return false;
+    ReadOnlyClearance clearance(longDestination, kBlockingAttributes);
+    if (!MoveFileExW(ToLongPath(temporary_).c_str(), longDestination.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return false;
+    clearance.Keep();
+    temporary_.clear();
+    destination_.clear();
+    return true;
 }
 
 void DestinationReplacement::Discard() noexcept {

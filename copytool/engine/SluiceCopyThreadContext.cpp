@@ -1,6 +1,5 @@
 #include "SluiceCopyThreadContext.h"
 
-#include "Exception.h"
 #include "SluiceCoreEvent.h"
 #include "SluiceException.h"
 #include "SluiceStatus.h"
@@ -54,38 +53,6 @@ void SluiceCopyThreadContext::Wake(const std::atomic<bool>& waiting, HANDLE even
 void SluiceCopyThreadContext::WakeReader() const { Wake(readerWaiting_, readerWakeEvent); }
 
 void SluiceCopyThreadContext::WakeWriter() const { Wake(writerWaiting_, writerWakeEvent); }
-
-void SluiceCopyThreadContext::RunCopyThread(const std::function<void()>& loop, const std::function<void()>& cleanUp,
-                                            SluiceStatusItemInfo& cursor,
-                                            std::atomic<HANDLE>& publishedThread) noexcept {
-    auto stopWith = [&](const Marlin::Exception* failure) noexcept {
-        if (cleanUp) {
-            try {
-                cleanUp();
-            } catch (...) {
-            }
-        }
-        try {
-            event.NotifyError(failure);
-        } catch (...) {
-            // Not even the report got through; the state below still tells the others.
-        }
-        cursor.SetState(SluiceStatusItemInfo::Stopped);
-    };
-    if (!abandoned.load()) {
-        try {
-            loop();
-        } catch (const SluiceException& stop) {
-            if (stop.type == SluiceException::ElevationRequested) elevationNeeded.store(1);
-            stopWith(&stop);
-        } catch (const Marlin::Exception& stop) {
-            stopWith(&stop);
-        } catch (...) {
-            stopWith(nullptr);  // a failure from outside the family has nothing to show
-        }
-    }
-    publishedThread.store(nullptr);
-}
 
 void SluiceCopyThreadContext::MarkSkipped(const CopyItemTree::iterator_base& item) {
     if (!item.node()) return;

@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "CopyItemsData.h"
@@ -108,14 +107,6 @@ public:
 
     // The destination files this job has written.
     WrittenDestinations written;
-
-    // The body of a copy thread, shared by the reader and the writer: runs loop unless the
-    // run was abandoned; a failure that escapes it runs cleanUp (when given), is reported
-    // as an error notification and stops the thread's cursor, and an elevation request
-    // is kept for the engine thread. The thread's published handle is cleared last.
-    // Never throws.
-    void RunCopyThread(const std::function<void()>& loop, const std::function<void()>& cleanUp,
-                       SluiceStatusItemInfo& cursor, std::atomic<HANDLE>& publishedThread) noexcept;
 
     uint64_t TotalMs() const;
     uint64_t CopyMs() const;

@@ -6,6 +6,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/CreateFolderLike.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SluiceCopyAlgorithmMultiThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SluiceCopyReaderThread.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SluiceCopyThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SluiceCopyThreadContext.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SluiceCopyWriterThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WrittenDestinations.cpp)

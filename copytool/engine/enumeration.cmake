@@ -17,7 +17,6 @@ if(WIN32)
   add_library(quaysail_enumeration STATIC
     ${CMAKE_CURRENT_LIST_DIR}/CFindEx.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EnumerateSources.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/EnumerationPaths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreNTFSDataStream2.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreRoot2.cpp
