@@ -4,10 +4,10 @@
 
 namespace Marlin::Sluice {
 
-ReadOnlyClearance::ReadOnlyClearance(std::wstring longPath) : path_(std::move(longPath)) {
+ReadOnlyClearance::ReadOnlyClearance(std::wstring longPath, DWORD bits) : path_(std::move(longPath)) {
     const DWORD attributes = GetFileAttributesW(path_.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-        SetFileAttributesW(path_.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}))
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & bits) &&
+        SetFileAttributesW(path_.c_str(), attributes & ~bits))
         attributes_ = attributes;
 }
 

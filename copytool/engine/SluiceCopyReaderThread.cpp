@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CopyItemReader.h"
+#include "FileIdentity.h"
 #include "ICopyBufferManager.h"
 #include "Paths.h"
 #include "SluiceCopyThreadContext.h"
@@ -44,11 +45,10 @@ void SluiceCopyReaderThread::Begin() {
 void SluiceCopyReaderThread::Step(bool& mustWait) {
     switch (cursor_.Kind()) {
     case CopyItemKind::File:
-        CheckOverwrite();
-        ReadItem(mustWait);
+        if (CheckOverwrite()) ReadItem(mustWait);
         return;
     case CopyItemKind::Folder:
-        CheckOverwrite();
+        if (!CheckOverwrite()) return;
         CheckFolderEncryption();
         Advance();  // a folder has nothing to read
         return;
@@ -67,19 +67,32 @@ void SluiceCopyReaderThread::DropOpenItem(FileBufferQueueData::ItemKey item) {
     if (reader_.IsOpen() && reader_.GetItem() == item) reader_.Abort();
 }
 
-void SluiceCopyReaderThread::CheckOverwrite() {
+bool SluiceCopyReaderThread::CheckOverwrite() {
     const CopyItemTree::iterator item = cursor_.Node();
     if (HasAny(item, CopyItemFlags::ReadOpened | CopyItemFlags::OverwriteApproved | CopyItemFlags::DestinationAbsent))
-        return;
+        return true;
 
     const std::wstring destination = cursor_.ItemDestinationPath();
     WIN32_FILE_ATTRIBUTE_DATA destinationData{};
     if (!GetFileAttributesExW(ToLongPath(destination).c_str(), GetFileExInfoStandard, &destinationData)) {
         // Nothing below a missing destination can exist either: no more checks down there.
         SluiceStatus::MarkItemFlags(item, CopyItemFlags::DestinationAbsent, true);
-        return;
+        return true;
     }
     const std::wstring source = cursor_.ItemSourcePath();
+    // The destination is the source itself under another name: replacing it would truncate
+    // the only copy, and a move would then delete it. Nothing to ask; the item fails, both
+    // names keep what they have, and the job goes on.
+    if (IsSameFile(source, destination)) {
+        context_.GiveUp(item, kSameFileError, destination);
+        return false;
+    }
+    // A file this job wrote itself is no file that was there before: no answer about those
+    // may replace it (two sources of one name into one folder).
+    if (context_.written.Contains(destination)) {
+        context_.GiveUp(item, ERROR_FILE_EXISTS, destination);
+        return false;
+    }
     WIN32_FILE_ATTRIBUTE_DATA sourceData{};
     if (!GetFileAttributesExW(ToLongPath(source).c_str(), GetFileExInfoStandard, &sourceData))
         throw Marlin::WindowsFileException(GetLastError(), source);

@@ -30,7 +30,9 @@ private:
     void Skipped() override;
     bool ApplyOwnAnswer(int32_t answer) override;
 
-    void CheckOverwrite();
+    // False when the item was given up (its destination is the source itself, or a file
+    // this job wrote).
+    bool CheckOverwrite();
     void CheckFolderEncryption();
     void ReadItem(bool& mustWait);
     void WakeWriterWhenFilled() const;

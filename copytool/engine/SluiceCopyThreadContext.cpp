@@ -5,6 +5,7 @@
 #include "SluiceStatus.h"
 #include "SluiceStatusItemInfo.h"
 #include "Stopwatch.h"
+#include "WindowsFileException.h"
 
 namespace Marlin::Sluice {
 
@@ -60,6 +61,15 @@ void SluiceCopyThreadContext::MarkSkipped(const CopyItemTree::iterator_base& ite
     for (auto* sibling = item.node()->parent->first_child; sibling; sibling = sibling->next_sibling) {
         if (sibling->data.kind == CopyItemKind::DeleteFile) sibling->data.AddFlags(CopyItemFlags::Skip);
     }
+}
+
+void SluiceCopyThreadContext::GiveUp(const CopyItemTree::iterator_base& item, uint32_t error,
+                                     const std::wstring& path) const {
+    const Marlin::WindowsFileException failure(error, path);
+    event.NotifyError(&failure);
+    MarkSkipped(item);
+    WakeReader();
+    WakeWriter();
 }
 
 uint64_t SluiceCopyThreadContext::TotalMs() const {

@@ -13,8 +13,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "CopyItemsData.h"
+#include "WrittenDestinations.h"
 
 namespace Marlin {
 class Stopwatch;
@@ -97,6 +99,14 @@ public:
     // skipped stream also keeps its file's source: deleting the file would take the
     // stream's data with it although the stream was never copied.
     static void MarkSkipped(const CopyItemTree::iterator_base& item);
+    // Gives an item up as an error of its own, without a question (its destination is its
+    // source by another name, or a file this job wrote): reports it, skips the item with
+    // everything that depends on it (a move keeps the source) and wakes the other thread,
+    // which may be waiting for it. The job goes on.
+    void GiveUp(const CopyItemTree::iterator_base& item, uint32_t error, const std::wstring& path) const;
+
+    // The destination files this job has written.
+    WrittenDestinations written;
 
     uint64_t TotalMs() const;
     uint64_t CopyMs() const;

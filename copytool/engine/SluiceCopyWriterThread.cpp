@@ -4,6 +4,7 @@
 
 #include "CopyItemWriter.h"
 #include "CreateFolderLike.h"
+#include "FileIdentity.h"
 #include "ICopyBufferManager.h"
 #include "Paths.h"
 #include "ReadOnlyClearance.h"
@@ -80,8 +81,10 @@ void SluiceCopyWriterThread::OnFailure(const Marlin::WindowsFileException& failu
 void SluiceCopyWriterThread::CleanUpOnStop() { writer_.Abort(); }
 
 void SluiceCopyWriterThread::WriteItem(bool& mustWait) {
+    const bool file = cursor_.Kind() == CopyItemKind::File;
     if (!writer_.IsOpen()) {
         const bool overwrite = Has(cursor_.Node(), CopyItemFlags::OverwriteApproved);
+        if (overwrite && file && RefusesReplacement()) return;
         writer_.Open(cursor_.ItemDestinationPath(), cursor_.ItemSourcePath(), overwrite, mustWait,
                      cursor_.Node().node());
         if (mustWait) return;
@@ -96,8 +99,29 @@ void SluiceCopyWriterThread::WriteItem(bool& mustWait) {
         NotifyProgress();
     }
     writer_.Finish();
+    if (file) {
+        context_.written.Add(writer_.GetDestinationPath());
+        if (context_.option.move == 1) movedSource_ = SeenSourceFile(writer_.GetSourcePath(), writer_.GetSourceInformation());
+    }
     writer_.Close();
     Advance();
+}
+
+bool SluiceCopyWriterThread::RefusesReplacement() {
+    const std::wstring destination = cursor_.ItemDestinationPath();
+    // The reader compared them when it asked; a name may have become an alias since, and
+    // replacing the source by itself would leave a move nothing to keep.
+    if (IsSameFile(cursor_.ItemSourcePath(), destination)) {
+        context_.GiveUp(cursor_.Node(), kSameFileError, destination);
+        return true;
+    }
+    // An answer given for the files that were there before does not cover one this job
+    // wrote: in a move that copy is the only one left of its source.
+    if (context_.written.Contains(destination)) {
+        context_.GiveUp(cursor_.Node(), ERROR_FILE_EXISTS, destination);
+        return true;
+    }
+    return false;
 }
 
 void SluiceCopyWriterThread::CreateFolder() {
@@ -123,6 +147,17 @@ void SluiceCopyWriterThread::CreateFolder() {
 void SluiceCopyWriterThread::DeleteSourceFile() {
     const std::wstring source = cursor_.ItemSourcePath();
     const std::wstring longSource = ToLongPath(source);
+    // The copy is of the file the reader opened. One appended to, cut or saved over since is
+    // not what was copied: it stays, as an error of its own, and the job goes on.
+    const uint32_t changed =
+        PathEquals(movedSource_.Path(), source) ? movedSource_.Check() : SeenSourceFile::ChangedError;
+    if (changed == SeenSourceFile::ChangedError) {
+        const Marlin::WindowsFileException kept(changed, source);
+        context_.event.NotifyError(&kept);
+        Advance();
+        return;
+    }
+    if (changed != 0) throw Marlin::WindowsFileException(changed, source);
     // The copy is complete at this point, so the read-only bit only stands between the move
     // and its end: DeleteFileW refuses such a file with access denied, which would make a
     // move of read-only files ask about every one of them. A source that stays keeps its
@@ -152,6 +187,7 @@ DWORD SluiceCopyWriterThread::Persist(const std::function<BOOL()>& attempt) cons
 }
 
 int32_t SluiceCopyWriterThread::AskOverwriteOnCreate() {
+    if (cursor_.Kind() == CopyItemKind::File && RefusesReplacement()) return 1;
     const std::wstring destination = cursor_.ItemDestinationPath();
     const std::wstring source = cursor_.ItemSourcePath();
     WIN32_FILE_ATTRIBUTE_DATA destinationData{};

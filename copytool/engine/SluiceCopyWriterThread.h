@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "SeenSourceFile.h"
 #include "SluiceCopyThread.h"
 
 namespace Marlin::Sluice {
@@ -35,6 +36,10 @@ private:
     void CleanUpOnStop() override;
 
     void WriteItem(bool& mustWait);
+    // True when the approved replacement of the cursor's file must not happen after all
+    // (the destination is the source itself, or a file this job wrote); the item is then
+    // given up as an error.
+    bool RefusesReplacement();
     void CreateFolder();
     void DeleteSourceFile();
     void RemoveSourceFolder();
@@ -47,6 +52,8 @@ private:
     void WakeReaderWhenFreed() const;
 
     CopyItemWriter& writer_;
+    // The last moved file written, as its reader saw it; its DeleteFile marker comes next.
+    SeenSourceFile movedSource_;
 };
 
 }  // namespace Marlin::Sluice

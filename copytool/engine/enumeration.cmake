@@ -20,7 +20,8 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreNTFSDataStream2.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreRoot2.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreSubFolder2.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreSubFolder2.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FolderFacts.cpp)
   target_include_directories(quaysail_enumeration PUBLIC ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(quaysail_enumeration PUBLIC quaysail_streamlist quaysail_items quaysail_apputil
                         quaysail_exceptions quay_common shlwapi)
