@@ -17,7 +17,6 @@ ManifestSupportedOS all
 
 !include MUI2.nsh
 !include LogicLib.nsh
-!include FileFunc.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${QUAY_PRODUCT_NAME}"
 !define SERVICE_NAME "Quaykeep"
@@ -254,7 +253,7 @@ Function un.onInit
   SetRegView 64
 FunctionEnd
 
-Section "Install"
+Section "Install"  ; section 0
   SetShellVarContext all
 
   ; An installed version in another folder goes first, by its own uninstaller.
@@ -298,7 +297,15 @@ Section "Install"
   ${EndIf}
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  ; The size of what this setup put there: its files (whatever else lies in the folder,
+  ; copies moved aside among them) and the uninstaller, in KiB.
+  SectionGetSize 0 $0
+  FileOpen $1 "$INSTDIR\uninstall.exe" r
+  FileSeek $1 0 END $2
+  FileClose $1
+  IntOp $2 $2 + 1023
+  IntOp $2 $2 / 1024
+  IntOp $0 $0 + $2
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${QUAY_PRODUCT_NAME}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${QUAY_VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${QUAY_PUBLISHER}"
