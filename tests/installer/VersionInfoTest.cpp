@@ -58,14 +58,21 @@ std::wstring FourParts(DWORD high, DWORD low) {
 
 }  // namespace
 
-// Arguments: the expected version (four parts), then the files (Linux paths).
+// The expected version (four parts) and the files ('|' between their Linux paths) come from
+// the build.
 TEST_CASE("every installed binary and the setup program carry the build's version and names") {
-    const auto& args = quaytest::ProgramArguments();
-    REQUIRE(args.size() >= 2);
-    const std::wstring version = quaytest::Widen(args[0]);
-    for (size_t i = 1; i < args.size(); ++i) {
-        CONTEXT(args[i]);
-        const std::wstring file = quaytest::BuildFile(args[i].c_str());
+    const std::wstring version = quaytest::Widen(QUAYTEST_VERSION);
+    std::vector<std::string> files;
+    std::string list = QUAYTEST_VERSIONED_FILES;
+    for (size_t start = 0, end; start <= list.size(); start = end + 1) {
+        end = list.find('|', start);
+        if (end == std::string::npos) end = list.size();
+        files.push_back(list.substr(start, end - start));
+    }
+    REQUIRE(files.size() >= 4);
+    for (const std::string& linuxPath : files) {
+        CONTEXT(linuxPath);
+        const std::wstring file = quaytest::BuildFile(linuxPath.c_str());
         const std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
         VersionInfo info = Read(file);
         const VS_FIXEDFILEINFO* fixed = info.Fixed();
