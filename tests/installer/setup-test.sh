@@ -131,6 +131,24 @@ check_installed() {  # label, Windows folder
     has_key "$reg" "$classes32\\Folder\\ShellEx\\DragDropHandlers\\$clsid" || fail "$label: no 32-bit handler key"
     expect "$classes\\TypeLib\\$libid\\1.0\\0\\win64" "" "$dir\\Quaydrop.dll"
     expect "$classes\\TypeLib\\$libid\\1.0\\0\\win32" "" "$dir\\Quaydrop32.dll"
+    # The 32-bit keys, which the setup writes, are the ones the 64-bit DLL's own
+    # registration wrote in its view, but for the DLL they name.
+    python3 - "$work/$reg.lines" "$classes" "$classes32" "$clsid" "$iid" <<'PY' || fail "$label: the 32-bit keys differ"
+import sys
+lines, root64, root32, clsid, iid = sys.argv[1:]
+def view(root):
+    prefixes = [(root + rel).lower() for rel in
+                ("\\CLSID\\" + clsid, "\\Folder\\ShellEx\\DragDropHandlers\\" + clsid, "\\Interface\\" + iid)]
+    return {line.rstrip("\n")[len(root):].replace("Quaydrop32.dll", "Quaydrop.dll")
+            for line in open(lines) if any(line.lower().startswith(p) for p in prefixes)}
+keys64, keys32 = view(root64), view(root32)
+for line in sorted(keys64 - keys32): print("only 64-bit: " + line)
+for line in sorted(keys32 - keys64): print("only 32-bit: " + line)
+sys.exit(keys64 != keys32 or not keys64)
+PY
+    # The Explorer's way to it: the installed handler, created through the registry.
+    QUAYTEST_INSTALLED_DIR=$dir win "$(winepath -w "$build_dir/tests/installer/quaytest-installed-handler.exe" 2>/dev/null)" \
+      >"$work/handler-$label.log" || fail "$label: the installed handler: $(cat "$work/handler-$label.log")"
   fi
 }
 
