@@ -6,10 +6,15 @@ set(QUAY_VERSION_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PRO
 set(QUAY_PRODUCT_NAME "Quaysail")
 set(QUAY_PUBLISHER "Tidewell")
 
-# quay_version_resource(TARGET DESCRIPTION text FILENAME name TYPE APP|DLL)
+# quay_version_resource(TARGET DESCRIPTION text FILENAME name TYPE APP|DLL [SELF_REGISTER])
 # Gives TARGET a VERSIONINFO resource of its own, made from cmake/VersionInfo.rc.in.
+# SELF_REGISTER marks a COM server that registers itself (the OLESelfRegister value).
 function(quay_version_resource target)
-  cmake_parse_arguments(V "" "DESCRIPTION;FILENAME;TYPE" "" ${ARGN})
+  cmake_parse_arguments(V "SELF_REGISTER" "DESCRIPTION;FILENAME;TYPE" "" ${ARGN})
+  set(QUAY_EXTRA_VALUES "")
+  if(V_SELF_REGISTER)
+    set(QUAY_EXTRA_VALUES "VALUE \"OLESelfRegister\", \"\"")
+  endif()
   set(QUAY_FILE_DESCRIPTION ${V_DESCRIPTION})
   set(QUAY_ORIGINAL_FILENAME ${V_FILENAME})
   set(QUAY_INTERNAL_NAME ${target})
