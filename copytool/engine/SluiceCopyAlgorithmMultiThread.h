@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "CFindEx.h"
 #include "ISluiceCopyAlgorithm.h"
 #include "UniqueHandle.h"
 #include "SluiceOption.h"
@@ -50,6 +51,8 @@ public:
     // Where the reader's and the writer's data requests go (null: the system's), from the
     // next run's set-up on. Borrowed; they must outlive the run.
     void SetTransfers(CopyItemTransfer* readerTransfer, CopyItemTransfer* writerTransfer);
+    // The searches the enumeration lists folders with (empty: the platform's).
+    void SetSearch(SearchMaker search);
 
 protected:
     using ThreadBody = Marlin::ThreadBody;
@@ -88,6 +91,7 @@ private:
     Marlin::PipeCommandClient* elevateClient_ = nullptr;  // not owned
     CopyItemTransfer* readerTransfer_ = nullptr;           // not owned; null: the system's
     CopyItemTransfer* writerTransfer_ = nullptr;           // not owned; null: the system's
+    SearchMaker search_;
 };
 
 }  // namespace Marlin::Sluice

@@ -7,6 +7,7 @@ namespace algotest {
 TestAlgorithm::TestAlgorithm(const SluiceOption& option, SluiceCoreEvent& event, AlgorithmHooks& hooks)
     : SluiceCopyAlgorithmMultiThread(option, event), hooks_(hooks) {
     SetTransfers(hooks_.readerTransfer, hooks_.writerTransfer);
+    SetSearch(hooks_.search);
 }
 
 TestAlgorithm::~TestAlgorithm() { hooks_.elevationNeeded.store(ElevationNeeded()); }
