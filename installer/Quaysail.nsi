@@ -233,13 +233,14 @@ FunctionEnd
 !endif
 
 ; Every key of the shell extension in one view: what its unregistration removes, and
-; what is left when it could not run (its file already gone).
-!macro QUAY_REMOVE_HANDLER_KEYS VIEW
+; what is left when it could not run (its file already gone). The type library's key is
+; one for both views; TYPELIB is the part of it to remove.
+!macro QUAY_REMOVE_HANDLER_KEYS VIEW TYPELIB
   SetRegView ${VIEW}
   DeleteRegKey HKLM "Software\Classes\CLSID\${HANDLER_CLSID}"
   DeleteRegKey HKLM "Software\Classes\Folder\ShellEx\DragDropHandlers\${HANDLER_CLSID}"
   DeleteRegKey HKLM "Software\Classes\Interface\${HANDLER_IID}"
-  DeleteRegKey HKLM "Software\Classes\TypeLib\${HANDLER_LIBID}"
+  DeleteRegKey HKLM "Software\Classes\TypeLib\${HANDLER_LIBID}${TYPELIB}"
   SetRegView 64
 !macroend
 
@@ -330,14 +331,14 @@ Section "Uninstall"
   Call un.StopService
 
 !ifdef QUAY_HANDLER
-  ; The 32-bit keys first: the 64-bit unregistration then removes a type library key
-  ; that no other platform's entry keeps.
-  !insertmacro QUAY_REMOVE_HANDLER_KEYS 32
+  ; The 32-bit keys first, and of the type library only the 32-bit entry: the 64-bit
+  ; unregistration then removes a type library key that no other platform's entry keeps.
+  !insertmacro QUAY_REMOVE_HANDLER_KEYS 32 "\1.0\0\win32"
   ${If} ${FileExists} "$INSTDIR\Quaydrop.dll"
     UnRegDLL "$INSTDIR\Quaydrop.dll"
   ${EndIf}
 !endif
-  !insertmacro QUAY_REMOVE_HANDLER_KEYS 64
+  !insertmacro QUAY_REMOVE_HANDLER_KEYS 64 ""
 
   !insertmacro QUAY_REMOVE_FILE Quaysail.exe
   !insertmacro QUAY_REMOVE_FILE Beaconry.dll
