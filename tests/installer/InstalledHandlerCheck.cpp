@@ -18,7 +18,7 @@ namespace {
 const CLSID kHandlerClass = {0x08AD79C1, 0x121F, 0x4e72, {0xBD, 0xB5, 0x94, 0xCB, 0xDA, 0xB0, 0x05, 0x71}};
 const std::string kCopy = "Tidewell 高速ファイルコピーでここにコピー";
 const std::string kMove = "Tidewell 高速ファイルコピーでここに移動";
-constexpr UINT kFirst = 100;
+constexpr UINT kFirst = droptest::kFirstCommand;
 
 std::wstring InstalledDir() {
     wchar_t dir[MAX_PATH] = {};
@@ -63,7 +63,7 @@ TEST_CASE("the registered drop handler is the installed one and offers its two e
     CHECK_EQ(HRESULT_CODE(inserted), 3);
     const std::vector<std::string> lines = droptest::MenuLines(menu.get());
     REQUIRE(lines.size() >= 3);
-    CHECK_EQ(lines[0], kCopy + " #100 (default)");
-    CHECK_EQ(lines[1], kMove + " #101");
+    CHECK_EQ(lines[0], kCopy + " #" + std::to_string(kFirst) + " (default)");
+    CHECK_EQ(lines[1], kMove + " #" + std::to_string(kFirst + 1));
     CHECK_EQ(lines[2], std::string("---"));
 }
