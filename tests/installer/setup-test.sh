@@ -139,8 +139,11 @@ lines, root64, root32, clsid, iid = sys.argv[1:]
 def view(root):
     prefixes = [(root + rel).lower() for rel in
                 ("\\CLSID\\" + clsid, "\\Folder\\ShellEx\\DragDropHandlers\\" + clsid, "\\Interface\\" + iid)]
-    return {line.rstrip("\n")[len(root):].replace("Quaydrop32.dll", "Quaydrop.dll")
-            for line in open(lines) if any(line.lower().startswith(p) for p in prefixes)}
+    # Key names compare without case, as the registry compares them.
+    def entry(line):
+        key, sep, value = line.rstrip("\n")[len(root):].partition(" | ")
+        return key.lower() + sep + value.replace("Quaydrop32.dll", "Quaydrop.dll")
+    return {entry(line) for line in open(lines) if any(line.lower().startswith(p) for p in prefixes)}
 keys64, keys32 = view(root64), view(root32)
 for line in sorted(keys64 - keys32): print("only 64-bit: " + line)
 for line in sorted(keys32 - keys64): print("only 32-bit: " + line)
