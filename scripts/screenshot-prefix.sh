@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # screenshot-prefix.sh TESTPREFIX PREFIX — makes PREFIX, a copy of the test prefix for
-# pictures: Wine's normal display driver instead of the null one, and Japanese caption and
-# menu fonts (IPAGothic, 12 pixels; the caption bold) so title bars and menus are legible.
+# pictures: Wine's normal display driver instead of the null one, Japanese caption and
+# menu fonts (IPAGothic, 12 pixels; the caption bold) so title bars and menus are legible,
+# and the symbol font of the title-bar buttons.
 # Used by progress-screenshots.sh and drop-menu-screenshot.sh.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,6 +11,12 @@ cp -a "$1" "$2"
 rm -f "$2"/.quay-prefix-v1.lock
 export WINEPREFIX=$2 WINEDEBUG=-all
 wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1
+# The title-bar buttons are glyphs of Wine's symbol font (fonts-wine), which this Wine
+# takes from the prefix's own font folder only: without it they show as "0 1 r".
+marlett=/usr/share/wine/fonts/marlett.ttf
+[ -f "$marlett" ] || { echo "screenshot-prefix: $marlett is missing; install fonts-wine" >&2; exit 2; }
+mkdir -p "$2/drive_c/windows/Fonts"
+cp "$marlett" "$2/drive_c/windows/Fonts/"
 # A LOGFONTW: 12 pixels, the weight given, SHIFTJIS_CHARSET, face IPAGothic.
 font() {
   python3 -c '

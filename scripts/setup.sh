@@ -10,6 +10,10 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 mingw-w64-tools
   wine wine64 libwine-dev
   xvfb xauth x11-apps imagemagick fonts-ipafont-gothic
+  # The symbol font Wine draws title-bar buttons with (without it they show as "0 1 r").
+  fonts-wine
+  # makensis and its 64-bit stubs and plug-ins (target amd64-unicode), for QuaysailSetup.exe.
+  nsis
   locales
   # The fuzz targets: clang 14, and the package with its libFuzzer runtime
   # (libclang_rt.fuzzer*.a, which -fsanitize=fuzzer links).

@@ -37,3 +37,4 @@ set_target_properties(Quaysail PROPERTIES OUTPUT_NAME Quaysail)
 quaysail_program_resources(Quaysail)
 # The notice library is built beside the program, which loads it from its own folder.
 add_dependencies(Quaysail Beaconry)
+quay_version_resource(Quaysail DESCRIPTION "Tidewell 高速ファイルコピー" FILENAME Quaysail.exe TYPE APP)

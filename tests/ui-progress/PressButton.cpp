@@ -3,6 +3,8 @@
 // by another dialog), waiting up to WAIT-SECONDS (default 0) for one to appear. For runs
 // without a usable display, where a question would otherwise wait for ever, and for the
 // screenshot script. Prints each window it answered; exit code 1 when there was none.
+// BUTTON-ID 0 presses nothing: it only waits until a question is open (a script that
+// needs the copy tool running, held at a question, synchronises on that).
 // Windows are looked for on the caller's desktop only: run it in the same virtual
 // desktop (explorer /desktop=NAME) as the copy tool when that has one.
 #include <windows.h>
@@ -33,9 +35,13 @@ BOOL CALLBACK Answer(HWND window, LPARAM) {
     if (!IsDialog(window) || !IsWindowVisible(window) || !owner || !IsDialog(owner)) return TRUE;
     wchar_t title[256] = {};
     GetWindowTextW(window, title, 256);
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(g_button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, g_button)));
-    std::printf("pressed %d in \"%s\"\n", g_button, Utf8(title).c_str());
+    if (g_button == 0) {
+        std::printf("open: \"%s\"\n", Utf8(title).c_str());
+    } else {
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(g_button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, g_button)));
+        std::printf("pressed %d in \"%s\"\n", g_button, Utf8(title).c_str());
+    }
     ++g_pressed;
     return TRUE;
 }
