@@ -139,14 +139,18 @@ int SluiceStatusRecord::GetCursor(CDataParser& in, CopyItemsData& items, Cursor&
     if (cursor.phase < SluiceStatusItemInfo::NoPhase || cursor.phase > SluiceStatusItemInfo::SinglePass) return 0;
     cursor.tree = SluiceStatusItemInfo::NoTree;
     cursor.node = CopyItemTree::iterator();
-    if (treeIndex == -1) return 1;
+    // A walking cursor steps from item to item; one that holds no item would never move
+    // again, and the copy thread that drives it would spin for ever.
+    const bool walking = cursor.state == SluiceStatusItemInfo::Walking;
+    if (treeIndex == -1) return walking ? 0 : 1;
     if (treeIndex < 0 || static_cast<uint64_t>(treeIndex) >= items.TreeCount()) return 0;
     cursor.tree = static_cast<size_t>(treeIndex);
-    if (nodeIndex == -1) return 1;
+    if (nodeIndex == -1) return walking ? 0 : 1;
     CopyItemTree& tree = items.Tree(cursor.tree);
     // Stops at the tree's end: a cursor that had passed its tree's last node.
     auto it = tree.begin();
     for (uint64_t step = 0; step < static_cast<uint64_t>(nodeIndex) && it != tree.end(); ++step) ++it;
+    if (walking && it == tree.end()) return 0;
     cursor.node = it;
     return 1;
 }

@@ -6,8 +6,8 @@
 // (-1 for the head); the reader rebuilds it node by node. Every count is checked against
 // the bytes that are left before anything is built, so a hostile message costs at most
 // its own size; a parent index that names no node read so far, a tree index past the
-// list, an item kind, cursor state or phase this engine does not know make the record
-// malformed. Platform-free, so it is tested and fuzzed natively too.
+// list, an item kind, cursor state or phase this engine does not know, or a walking cursor
+// that holds no item (its thread could never step it on) make the record malformed. Platform-free, so it is tested and fuzzed natively too.
 #pragma once
 
 #include <cstddef>

@@ -110,6 +110,7 @@ Bytes ExampleStatus() {
     SluiceStatusRecord::Cursor write = read;
     write.tree = 0;
     write.node = items.Tree(0).end();
+    write.state = SluiceStatusItemInfo::Stopped;
     CDataConverter out;
     SluiceStatusRecord::Put(out, 0, 1, items, read, write);
     return out.Buffer();
@@ -185,6 +186,9 @@ TEST_CASE("the malformed forms fail the read and leave nothing allocated") {
         {"an item kind the engine does not know", &ReadStatus, status, kSecondNode + 8 + 8 + 8 + 2 + 8, 7, 4},
         {"a cursor state the engine does not know", &ReadStatus, status, kReadCursor + 16, 4, 4},
         {"a cursor phase the engine does not know", &ReadStatus, status, kReadCursor + 20, 4, 4},
+        {"a walking cursor at no tree", &ReadStatus, status, kReadCursor, ~0ull, 8},
+        {"a walking cursor without a node", &ReadStatus, status, kReadCursor + 8, ~0ull, 8},
+        {"a walking cursor at its tree's end", &ReadStatus, status, kReadCursor + 8, 4, 8},
         {"a tree count beyond the bytes", &ReadStatus, status, kFirstTree - 8, 1ull << 40, 8},
         {"a node count beyond the bytes", &ReadStatus, status, kFirstTree, 1u << 20, 8},
         {"a lap count beyond the bytes", &ReadDisplayStatus, plain, plain.size() - 4 - 24, 2, 8},

@@ -16,10 +16,14 @@ namespace {
 void CheckCursor(SluiceStatusRecord& status, const SluiceStatusRecord::Cursor& cursor) {
     if (cursor.tree == Marlin::Sluice::SluiceStatusItemInfo::NoTree) {
         FUZZ_CHECK(cursor.node.node() == nullptr);
+        FUZZ_CHECK(cursor.state != Marlin::Sluice::SluiceStatusItemInfo::Walking);
         return;
     }
     FUZZ_CHECK(cursor.tree < status.items.TreeCount());
     auto& tree = status.items.Tree(cursor.tree);
+    // A walking cursor holds an item, or its copy thread could never step it on.
+    if (cursor.state == Marlin::Sluice::SluiceStatusItemInfo::Walking)
+        FUZZ_CHECK(cursor.node.node() != nullptr && cursor.node != tree.end());
     if (!cursor.node.node()) return;
     bool found = cursor.node == tree.end();
     for (auto it = tree.begin(); !found && it != tree.end(); ++it) found = it == cursor.node;
