@@ -33,6 +33,10 @@ void* operator new(std::size_t size) {
     ++liveAllocations;
     return p;
 }
+// GCC takes the free below for a mismatch, but this is the replacement of delete itself.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 void operator delete(void* p) noexcept {
     if (!p) return;
     --liveAllocations;
