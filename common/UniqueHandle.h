@@ -14,6 +14,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <ole2.h>
 
 #include <type_traits>
 #include <utility>
@@ -143,6 +144,34 @@ struct PaintingPolicy {
     static bool Close(WindowPainting p) noexcept { return ::EndPaint(p.window, &p.paint) != FALSE; }
 };
 
+// A locked global memory block: GlobalUnlock is due for every GlobalLock that gave a
+// pointer, with the block's handle, not the pointer.
+struct GlobalLocking {
+    HGLOBAL memory = nullptr;
+    void* data = nullptr;
+};
+struct GlobalLockPolicy {
+    using pointer = GlobalLocking;
+    static inline const GlobalLocking none{};
+    static bool IsValid(const GlobalLocking& l) noexcept { return l.data != nullptr; }
+    // GlobalUnlock answers FALSE with NO_ERROR when the lock count reached 0: that is success.
+    static bool Close(GlobalLocking l) noexcept {
+        return ::GlobalUnlock(l.memory) != FALSE || ::GetLastError() == NO_ERROR;
+    }
+};
+
+// A storage medium that IDataObject::GetData filled: ReleaseStgMedium frees what it holds
+// (or releases it to its owner, pUnkForRelease) whatever its kind.
+struct StorageMediumPolicy {
+    using pointer = STGMEDIUM;
+    static inline const STGMEDIUM none{};
+    static bool IsValid(const STGMEDIUM& m) noexcept { return m.tymed != TYMED_NULL; }
+    static bool Close(STGMEDIUM m) noexcept {
+        ::ReleaseStgMedium(&m);
+        return true;
+    }
+};
+
 namespace HandleClose {
 inline bool Kernel(HANDLE h) noexcept { return ::CloseHandle(h) != FALSE; }
 inline bool Find(HANDLE h) noexcept { return ::FindClose(h) != FALSE; }
@@ -155,6 +184,8 @@ inline bool CoTaskMem(void* p) noexcept {
     ::CoTaskMemFree(p);
     return true;
 }
+inline bool Global(HGLOBAL h) noexcept { return ::GlobalFree(h) == nullptr; }
+inline bool Menu(HMENU h) noexcept { return ::DestroyMenu(h) != FALSE; }
 inline bool DeleteGdiObject(HGDIOBJ h) noexcept { return ::DeleteObject(h) != FALSE; }
 inline bool DeleteDeviceContext(HDC h) noexcept { return ::DeleteDC(h) != FALSE; }
 inline bool ReleaseScreenDeviceContext(HDC h) noexcept { return ::ReleaseDC(nullptr, h) == 1; }
@@ -174,6 +205,13 @@ template <typename T = void>
 using LocalMemory = UniqueHandle<MemoryPolicy<T, &HandleClose::Local>>;
 template <typename T = void>
 using CoTaskMemory = UniqueHandle<MemoryPolicy<T, &HandleClose::CoTaskMem>>;
+// GlobalAlloc'd memory that no one else has taken over (a clipboard or a data object
+// frees what it was given).
+using GlobalMemory = UniqueHandle<HandlePolicy<HGLOBAL, nullptr, &HandleClose::Global>>;
+using LockedGlobal = UniqueHandle<GlobalLockPolicy>;
+using StorageMedium = UniqueHandle<StorageMediumPolicy>;
+// Menus not attached to a window (a window destroys its own menu bar).
+using MenuHandle = UniqueHandle<HandlePolicy<HMENU, nullptr, &HandleClose::Menu>>;
 template <typename Interface>
 using ComPointer = UniqueHandle<ComPolicy<Interface>>;
 // Bitmaps, brushes, fonts, regions: never a stock object, which must not be deleted.

@@ -5,8 +5,8 @@
 # OUTDIR defaults to docs/. Needs the x64 build (Quaysail.exe and quaysail-press.exe),
 # xvfb-run and ImageMagick's import.
 #
-# It uses a prefix of its own: a copy of the test prefix with Wine's normal display driver
-# instead of the null one, and a Japanese caption font so the title bar is legible.
+# It uses a prefix of its own (scripts/screenshot-prefix.sh): a copy of the test prefix with
+# Wine's normal display driver and Japanese caption and menu fonts.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUAY_BUILD_DIR:-$root/build}
@@ -26,20 +26,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$root/scripts/wine-prefix.sh" "$build/x64/wineprefix"
-cp -a "$build/x64/wineprefix" "$prefix"
-rm -f "$prefix"/.quay-prefix-v1.lock
+"$root/scripts/screenshot-prefix.sh" "$build/x64/wineprefix" "$prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all
-wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1
-# The caption font as a LOGFONTW: 12 pixels, bold, SHIFTJIS_CHARSET, face IPAGothic.
-caption=$(python3 -c '
-import struct
-face = "IPAGothic"
-lf = struct.pack("<iiiiiBBBBBBBB", -12, 0, 0, 0, 700, 0, 0, 0, 0x80, 0, 0, 0, 0x22)
-print((lf + face.encode("utf-16le") + bytes(64 - 2 * len(face))).hex())')
-wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v CaptionFont /t REG_BINARY /d "$caption" /f \
-  >/dev/null 2>&1
-wineserver -w
 
 # A tree that takes several seconds to copy, and a file that is already at its destination.
 mkdir -p "$work/job/写真" "$work/job/資料" "$work/copy" "$work/question/src" "$work/question/dst"

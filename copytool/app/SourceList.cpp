@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "Paths.h"
 
@@ -23,6 +24,17 @@ void RemoveTrailingBackslashes(std::vector<std::wstring>& sources, std::wstring&
     for (auto& source : sources)
         if (!IsDriveRoot(source)) source = RemoveTrailingBackslash(source);
     if (!IsDriveRoot(destination)) destination = RemoveTrailingBackslash(destination);
+}
+
+void RemoveRepeatedSources(std::vector<std::wstring>& sources) {
+    std::vector<std::wstring> kept;
+    kept.reserve(sources.size());
+    for (auto& source : sources) {
+        const bool seen = std::any_of(kept.begin(), kept.end(),
+                                      [&](const std::wstring& earlier) { return PathEquals(earlier, source); });
+        if (!seen) kept.push_back(std::move(source));
+    }
+    sources = std::move(kept);
 }
 
 void RemoveSourcesInDestination(std::vector<std::wstring>& sources, const std::wstring& destination) {

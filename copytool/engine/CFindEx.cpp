@@ -1,5 +1,7 @@
 #include "CFindEx.h"
 
+#include <utility>
+
 #include "EnumerationPaths.h"
 #include "Paths.h"
 
@@ -9,6 +11,7 @@ CFindEx::~CFindEx() = default;
 
 bool CFindEx::FindFile(const std::wstring& pattern) {
     Close();
+    searchError_ = ERROR_SUCCESS;
     current_ = WIN32_FIND_DATAW{};
     next_ = WIN32_FIND_DATAW{};
     root_.clear();
@@ -25,10 +28,7 @@ bool CFindEx::FindFile(const std::wstring& pattern) {
     const size_t cut = full.find_last_of(L'\\');
     root_ = cut == std::wstring::npos ? std::wstring() : full.substr(0, cut + 1);
 
-    // The basic information level leaves out the 8.3 name, which nobody here reads, and the
-    // large fetch asks for bigger batches: both make the walk of a big tree cheaper.
-    HANDLE h = FindFirstFileExW(ToLongPath(full).c_str(), FindExInfoBasic, &next_, FindExSearchNameMatch, nullptr,
-                                FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE h = FindFirst(ToLongPath(full), next_);
     if (h == INVALID_HANDLE_VALUE) return false;
     handle_.reset(h);
     hasNext_ = true;
@@ -38,18 +38,33 @@ bool CFindEx::FindFile(const std::wstring& pattern) {
 bool CFindEx::FindNextFile() {
     if (!hasNext_) return false;
     current_ = next_;
-    if (::FindNextFileW(handle_.get(), &next_)) return true;
+    if (FindNext(handle_.get(), next_)) return true;
     hasNext_ = false;
     // Closing would replace ERROR_NO_MORE_FILES (or whatever ended the search) as the reason.
     const DWORD error = GetLastError();
+    if (error != ERROR_NO_MORE_FILES) searchError_ = error;
     handle_.reset();
     SetLastError(error);
     return false;
 }
 
+HANDLE CFindEx::FindFirst(const std::wstring& longPattern, WIN32_FIND_DATAW& data) {
+    // The basic information level leaves out the 8.3 name, which nobody here reads, and the
+    // large fetch asks for bigger batches: both make the walk of a big tree cheaper.
+    return FindFirstFileExW(longPattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                            FIND_FIRST_EX_LARGE_FETCH);
+}
+
+BOOL CFindEx::FindNext(HANDLE search, WIN32_FIND_DATAW& data) { return ::FindNextFileW(search, &data); }
+
 void CFindEx::Close() {
     handle_.reset();
     hasNext_ = false;
+}
+
+std::unique_ptr<CFindEx> MakeSearch(const SearchMaker& maker) {
+    std::unique_ptr<CFindEx> search = maker ? maker() : nullptr;
+    return search ? std::move(search) : std::make_unique<CFindEx>();
 }
 
 std::wstring CFindEx::GetFileName() const { return current_.cFileName; }

@@ -11,6 +11,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "UniqueHandle.h"
@@ -29,8 +31,12 @@ public:
     // pattern: ERROR_BAD_ARGUMENTS). Any earlier search is closed first.
     virtual bool FindFile(const std::wstring& pattern);
     // Makes the entry found next the current one; true when a following entry exists. After
-    // false the current entry stays readable.
+    // false the current entry stays readable, and SearchError tells whether the search
+    // reached its end or broke off.
     virtual bool FindNextFile();
+    // The error that broke the search off before its end (a folder that went away, a
+    // network share that dropped); ERROR_SUCCESS while it runs and after a complete search.
+    DWORD SearchError() const { return searchError_; }
     // Ends the search; the current entry stays readable.
     void Close();
 
@@ -45,12 +51,24 @@ public:
     // "." or "..", which a folder lists for itself and its parent.
     bool IsDots() const;
 
+protected:
+    // The platform's calls, for a test to break a real search off where a damaged disk or a
+    // dropped share would: FindFirstFileExW on the "\\?\" form of the pattern, FindNextFileW.
+    virtual HANDLE FindFirst(const std::wstring& longPattern, WIN32_FIND_DATAW& data);
+    virtual BOOL FindNext(HANDLE search, WIN32_FIND_DATAW& data);
+
 private:
     Marlin::FindHandle handle_;
     WIN32_FIND_DATAW next_{};
     WIN32_FIND_DATAW current_{};
     bool hasNext_ = false;
+    DWORD searchError_ = ERROR_SUCCESS;
     std::wstring root_;
 };
+
+// Makes the search each level of an enumeration uses; empty: a plain CFindEx. A test
+// hands in a search that breaks off where a damaged disk or a dropped share would.
+using SearchMaker = std::function<std::unique_ptr<CFindEx>()>;
+std::unique_ptr<CFindEx> MakeSearch(const SearchMaker& maker);
 
 }  // namespace Marlin::Sluice

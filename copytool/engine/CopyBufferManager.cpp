@@ -66,11 +66,11 @@ int32_t CopyBufferManager::PopFront(FileBufferQueueData& record) {
 void CopyBufferManager::PushFront(const FileBufferQueueData& record) { queue_.push_front(record); }
 void CopyBufferManager::PushFront(FileBufferQueueData&& record) { queue_.push_front(std::move(record)); }
 
-void CopyBufferManager::RemoveFileBuffers(const std::wstring& path) {
+void CopyBufferManager::RemoveFileBuffers(const std::wstring& path, FileBufferQueueData::ItemKey item) {
     // stable_partition keeps the order of the records that stay; their buffers are only
     // freed once the queue no longer refers to them.
     auto removed = std::stable_partition(queue_.begin(), queue_.end(),
-                                         [&](const FileBufferQueueData& r) { return !SamePath(r.path, path); });
+                                         [&](const FileBufferQueueData& r) { return r.item != item || !SamePath(r.path, path); });
     for (auto it = removed; it != queue_.end(); ++it) buffers_.Free(BufferSpan{it->buffer, it->length});
     queue_.erase(removed, queue_.end());
 }

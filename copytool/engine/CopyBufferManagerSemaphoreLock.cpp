@@ -114,9 +114,9 @@ void CopyBufferManagerSemaphoreLock::PushFront(const FileBufferQueueData& record
     manager_.PushFront(std::move(copy));
 }
 
-void CopyBufferManagerSemaphoreLock::RemoveFileBuffers(const std::wstring& path) {
+void CopyBufferManagerSemaphoreLock::RemoveFileBuffers(const std::wstring& path, FileBufferQueueData::ItemKey item) {
     Hold hold(*this);
-    manager_.RemoveFileBuffers(path);
+    manager_.RemoveFileBuffers(path, item);
 }
 
 uint32_t CopyBufferManagerSemaphoreLock::GetAlignment() const { return manager_.GetAlignment(); }

@@ -43,7 +43,7 @@ public:
     void PushBack(const FileBufferQueueData& record) override;
     int32_t PopFront(FileBufferQueueData& record) override;
     void PushFront(const FileBufferQueueData& record) override;
-    void RemoveFileBuffers(const std::wstring& path) override;
+    void RemoveFileBuffers(const std::wstring& path, FileBufferQueueData::ItemKey item = nullptr) override;
     uint32_t GetAlignment() const override;
     uint64_t GetPoolSize() const override;
     uint64_t GetUsedSize() const override;

@@ -52,7 +52,7 @@ void CopyItemReader::Uninitialize() {
 }
 
 void CopyItemReader::Open(const std::wstring& path, const std::wstring& headerPath, bool checkEncryption,
-                          bool& mustWait) {
+                          bool& mustWait, FileBufferQueueData::ItemKey item) {
     mustWait = false;
     if (!manager_) throw SluiceException(SluiceException::InconsistentJob);
     Close();
@@ -94,7 +94,7 @@ void CopyItemReader::Open(const std::wstring& path, const std::wstring& headerPa
     std::wstring currentPath = headerPath;
     try {
         manager_->PushBack(FileBufferQueueData(currentPath, FileBufferQueueData::HeaderOffset, header.address,
-                                               HeaderLength));
+                                               HeaderLength, item));
     } catch (...) {
         manager_->Free(header);
         throw;
@@ -102,6 +102,7 @@ void CopyItemReader::Open(const std::wstring& path, const std::wstring& headerPa
     file_ = std::move(file);
     openPath_ = std::move(openPath);
     currentPath_ = std::move(currentPath);
+    item_ = item;
     fileSize_ = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
     bytesRead_ = 0;
 }
@@ -126,16 +127,17 @@ void CopyItemReader::Close() {
     file_.reset();
     openPath_.clear();
     currentPath_.clear();
+    item_ = nullptr;
     fileSize_ = 0;
     bytesRead_ = 0;
 }
 
 void CopyItemReader::Abort() {
     if (manager_ && !openPath_.empty()) {
-        manager_->RemoveFileBuffers(openPath_);
+        manager_->RemoveFileBuffers(openPath_, item_);
         // The header record went out under the header path; when that is another name,
         // it would otherwise stay queued and keep its buffer.
-        if (!PathEquals(currentPath_, openPath_)) manager_->RemoveFileBuffers(currentPath_);
+        if (!PathEquals(currentPath_, openPath_)) manager_->RemoveFileBuffers(currentPath_, item_);
     }
     Close();
 }
@@ -177,7 +179,7 @@ uint64_t CopyItemReader::ReadChunk(const BufferSpan& span) {
 
 void CopyItemReader::QueueData(const BufferSpan& span, uint64_t length) {
     try {
-        manager_->PushBack(FileBufferQueueData(openPath_, static_cast<int64_t>(bytesRead_), span.address, length));
+        manager_->PushBack(FileBufferQueueData(openPath_, static_cast<int64_t>(bytesRead_), span.address, length, item_));
     } catch (...) {
         manager_->Free(span);
         throw;

@@ -40,11 +40,11 @@ public:
     // size of 0 throws SluiceException InconsistentJob (1).
     virtual int32_t Initialize(ICopyBufferManager* manager, uint64_t readChunkSize);
     virtual void Uninitialize();
-    // Opens path and queues its header record under headerPath (data records carry path).
-    // With checkEncryption, an encrypted source throws SluiceExceptionEncrypted before
-    // anything is queued.
+    // Opens path and queues its header record under headerPath (data records carry path),
+    // every record keyed with item (see FileBufferQueueData). With checkEncryption, an
+    // encrypted source throws SluiceExceptionEncrypted before anything is queued.
     virtual void Open(const std::wstring& path, const std::wstring& headerPath, bool checkEncryption,
-                      bool& mustWait);
+                      bool& mustWait, FileBufferQueueData::ItemKey item = nullptr);
     // Reads and queues the next chunk. queued is false when there was nothing left or no
     // room (mustWait). A source that ends before the size seen at Open throws
     // WindowsFileException ERROR_HANDLE_EOF: it changed while it was copied.
@@ -57,6 +57,7 @@ public:
     const std::wstring& GetOpenPath() const { return openPath_; }
     // The path in the header record: the algorithm's way of telling which item is open.
     const std::wstring& GetCurrentPath() const { return currentPath_; }
+    FileBufferQueueData::ItemKey GetItem() const { return item_; }
     uint64_t GetFileSize() const { return fileSize_; }
     uint64_t GetBytesRead() const { return bytesRead_; }
 
@@ -76,6 +77,7 @@ private:
     uint64_t readChunkSize_ = 0;
     std::wstring openPath_;
     std::wstring currentPath_;
+    FileBufferQueueData::ItemKey item_ = nullptr;
     Marlin::FileHandle file_;
     uint64_t fileSize_ = 0;
     uint64_t bytesRead_ = 0;

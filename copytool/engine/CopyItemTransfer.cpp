@@ -1,8 +1,13 @@
 #include "CopyItemTransfer.h"
 
+#include "Volumes.h"
+
 namespace Marlin::Sluice {
 
 namespace {
+
+// The largest file a FAT volume holds: its size field has 32 bits.
+constexpr uint64_t kFatLargestFile = 0xFFFFFFFFull;
 
 BOOL MoveTo(HANDLE file, uint64_t offset) {
     LARGE_INTEGER position;
@@ -30,6 +35,10 @@ BOOL CopyItemTransfer::Write(HANDLE file, uint64_t offset, const void* buffer, D
     transferred = 0;
     if (!MoveTo(file, offset)) return FALSE;
     return ::WriteFile(file, buffer, size, &transferred, nullptr);
+}
+
+bool CopyItemTransfer::VolumeTakes(const std::wstring& destination, uint64_t size) {
+    return size <= kFatLargestFile || !Marlin::IsFatVolume(destination);
 }
 
 CopyItemTransfer& CopyItemTransfer::System() {

@@ -13,12 +13,15 @@
 //
 // The reader and the writer use the system instance unless they are handed another one;
 // a derived class sees every request with its size and offset, which is how the tests
-// check that unbuffered transfers stay aligned and how they make one request fail.
+// check that unbuffered transfers stay aligned and how they make one request fail. It
+// also answers for the destination volume's largest file, which lets a test stand in for
+// a FAT32 volume (Wine has none).
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 namespace Marlin::Sluice {
 
@@ -34,6 +37,11 @@ public:
     // A read that starts at or beyond the end of the file fails with ERROR_HANDLE_EOF.
     virtual BOOL Read(HANDLE file, uint64_t offset, void* buffer, DWORD size, DWORD& transferred);
     virtual BOOL Write(HANDLE file, uint64_t offset, const void* buffer, DWORD size, DWORD& transferred);
+
+    // Whether the volume of destination takes a file of size bytes. FAT volumes end a file
+    // at 4 GiB - 1 bytes; every other file system takes far more than a copy can bring.
+    // The volume is only asked about sizes beyond that limit.
+    virtual bool VolumeTakes(const std::wstring& destination, uint64_t size);
 
     // The instance that calls the platform directly; shared, stateless.
     static CopyItemTransfer& System();

@@ -27,6 +27,10 @@ uint64_t RoundUp(uint64_t size, uint32_t alignment) {
     return (size + alignment - 1) / alignment * alignment;
 }
 
+uint64_t RoundDown(uint64_t size, uint32_t alignment) {
+    return alignment == 0 ? size : size / alignment * alignment;
+}
+
 LARGE_INTEGER Large(uint64_t value) {
     LARGE_INTEGER large;
     large.QuadPart = static_cast<LONGLONG>(value);
@@ -57,7 +61,7 @@ void CopyItemWriter::Uninitialize() {
 }
 
 void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& source, bool overwrite,
-                          bool& mustWait) {
+                          bool& mustWait, FileBufferQueueData::ItemKey item) {
     mustWait = false;
     if (!manager_) throw SluiceException(SluiceException::InconsistentJob);
     Close();
@@ -67,7 +71,7 @@ void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& s
         mustWait = true;
         return;
     }
-    if (!header.IsHeader() || !PathEquals(header.path, source)) {
+    if (!header.IsHeader() || header.item != item || !PathEquals(header.path, source)) {
         // The reader has not opened this item yet; the record belongs to someone else.
         manager_->PushFront(header);
         mustWait = true;
@@ -86,6 +90,11 @@ void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& s
 
     DWORD flags = (info.dwFileAttributes & kCreatableAttributes) | FILE_FLAG_SEQUENTIAL_SCAN;
     if (alignment != 0 && size >= noBufferingThreshold_) flags |= FILE_FLAG_NO_BUFFERING;
+    // The padding of an unbuffered last write lengthens the file until Finish trims it. A
+    // file just under a volume's largest size (a few bytes short of 4 GiB on FAT32) cannot
+    // be lengthened so far: its tail is then written as it is, through a buffered handle.
+    const bool unpaddedTail =
+        (flags & FILE_FLAG_NO_BUFFERING) && alignedSize > size && !transfer_->VolumeTakes(destination, alignedSize);
 
     DWORD disposition = CREATE_NEW;
     DWORD clearedReadOnly = INVALID_FILE_ATTRIBUTES;  // the attributes to put back on failure
@@ -98,7 +107,8 @@ void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& s
         disposition = CREATE_ALWAYS;
     }
 
-    Marlin::FileHandle file = CreateDestination(destination, disposition, flags, size, alignedSize);
+    Marlin::FileHandle file =
+        CreateDestination(destination, disposition, flags, size, unpaddedTail ? RoundDown(size, alignment) : alignedSize);
     if (!file) {
         const DWORD error = GetLastError();
         // A file that was not replaced (held by someone, say) keeps its protection.
@@ -109,10 +119,13 @@ void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& s
     }
 
     sourcePath_ = source;
+    item_ = item;
     destinationPath_ = destination;
     file_ = std::move(file);
     fileSize_ = size;
     alignedSize_ = alignedSize;
+    unbuffered_ = (flags & FILE_FLAG_NO_BUFFERING) != 0;
+    unpaddedTail_ = unpaddedTail;
     sourceInformation_ = info;
     bytesWritten_ = 0;
     manager_->Free(BufferSpan{header.buffer, header.length});
@@ -128,7 +141,12 @@ void CopyItemWriter::WriteNext(uint64_t& written, bool& mustWait) {
     }
     const uint32_t alignment = manager_->GetAlignment();
     while (hasBuffer_) {
-        const uint64_t size = RoundUp(std::min(remaining_, writeChunkSize_), alignment);
+        const uint64_t exact = std::min(remaining_, writeChunkSize_);
+        uint64_t size = RoundUp(exact, alignment);
+        if (unpaddedTail_ && bytesWritten_ + size > fileSize_) {
+            PrepareUnpaddedTail();
+            size = exact;
+        }
         const uint64_t done = size == 0 ? 0 : WriteChunk(size);
         written += Advance(done);
     }
@@ -170,9 +188,12 @@ void CopyItemWriter::Close() {
     CloseFile();
     ReleaseBuffer();
     sourcePath_.clear();
+    item_ = nullptr;
     destinationPath_.clear();
     fileSize_ = 0;
     alignedSize_ = 0;
+    unbuffered_ = false;
+    unpaddedTail_ = false;
     sourceInformation_ = BY_HANDLE_FILE_INFORMATION{};
     bytesWritten_ = 0;
 }
@@ -183,7 +204,7 @@ void CopyItemWriter::Abort() {
         DeleteFileW(ToLongPath(destinationPath_).c_str());
     }
     ReleaseBuffer();
-    if (manager_ && !sourcePath_.empty()) manager_->RemoveFileBuffers(sourcePath_);
+    if (manager_ && !sourcePath_.empty()) manager_->RemoveFileBuffers(sourcePath_, item_);
     Close();
 }
 
@@ -228,7 +249,7 @@ Marlin::FileHandle CopyItemWriter::CreateDestination(const std::wstring& destina
 bool CopyItemWriter::TakeNextBuffer() {
     FileBufferQueueData record;
     if (!manager_->PopFront(record)) return false;
-    if (record.IsHeader() || static_cast<uint64_t>(record.offset) != bytesWritten_ ||
+    if (record.IsHeader() || static_cast<uint64_t>(record.offset) != bytesWritten_ || record.item != item_ ||
         !PathEquals(record.path, sourcePath_)) {
         manager_->PushFront(record);
         return false;
@@ -244,8 +265,12 @@ uint64_t CopyItemWriter::WriteChunk(uint64_t size) {
     DWORD done = 0;
     if (!transfer_->Write(file_.get(), bytesWritten_, cursor_, static_cast<DWORD>(size), done))
         throw WindowsFileException(GetLastError(), destinationPath_);
-    // A write that reports success but takes nothing would be repeated for ever.
-    if (done == 0) throw WindowsFileException(ERROR_WRITE_FAULT, destinationPath_);
+    // A write that reports success but takes less than asked is a failed write of the
+    // whole chunk. Counting the part would move the next request off its boundary (an
+    // unbuffered handle refuses it, a buffered one would take bytes of the wrong offset
+    // from the record), and taking nothing would repeat the request for ever. Nothing is
+    // counted, so the retry writes the whole chunk again at the same offset.
+    if (done != size) throw WindowsFileException(ERROR_WRITE_FAULT, destinationPath_);
     return done;
 }
 
@@ -261,6 +286,22 @@ uint64_t CopyItemWriter::Advance(uint64_t count) {
         ReleaseBuffer();
     }
     return count;
+}
+
+void CopyItemWriter::PrepareUnpaddedTail() {
+    if (unbuffered_) {
+        // The unbuffered handle shares nothing, so it has to go before the file can be
+        // opened again; a failed reopen leaves the writer without a handle, and the retry
+        // opens once more.
+        CloseFile();
+        Marlin::FileHandle file(CreateFileW(ToLongPath(destinationPath_).c_str(), GENERIC_WRITE, 0, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file) throw WindowsFileException(GetLastError(), destinationPath_);
+        file_ = std::move(file);
+        unbuffered_ = false;
+    }
+    // Nothing beyond the file's end is written, so there is nothing to trim.
+    alignedSize_ = fileSize_;
 }
 
 void CopyItemWriter::CloseFile() { file_.reset(); }

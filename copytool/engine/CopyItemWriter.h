@@ -38,10 +38,12 @@ public:
     // noBufferingThreshold bytes are written unbuffered when the pool has an alignment.
     virtual int32_t Initialize(ICopyBufferManager* manager, uint64_t writeChunkSize, uint64_t noBufferingThreshold);
     virtual void Uninitialize();
-    // Takes source's header record and creates destination (replacing an existing file only
-    // with overwrite). When creation fails the header goes back to the front of the queue
-    // before the exception leaves; ERROR_FILE_EXISTS (80) means the destination exists.
-    virtual void Open(const std::wstring& destination, const std::wstring& source, bool overwrite, bool& mustWait);
+    // Takes the header record of source's item (path and key, see FileBufferQueueData) and
+    // creates destination (replacing an existing file only with overwrite). When creation
+    // fails the header goes back to the front of the queue before the exception leaves;
+    // ERROR_FILE_EXISTS (80) means the destination exists.
+    virtual void Open(const std::wstring& destination, const std::wstring& source, bool overwrite, bool& mustWait,
+                      FileBufferQueueData::ItemKey item = nullptr);
     // Writes the next data record of the file; written is the number of file bytes it added.
     virtual void WriteNext(uint64_t& written, bool& mustWait);
     // Once every byte is written: trims the file to its size, then sets the last-write time.
@@ -52,6 +54,7 @@ public:
 
     bool IsOpen() const { return !destinationPath_.empty(); }
     const std::wstring& GetSourcePath() const { return sourcePath_; }
+    FileBufferQueueData::ItemKey GetItem() const { return item_; }
     const std::wstring& GetDestinationPath() const { return destinationPath_; }
     uint64_t GetFileSize() const { return fileSize_; }
     uint64_t GetBytesWritten() const { return bytesWritten_; }
@@ -67,12 +70,15 @@ protected:
                                                uint64_t size, uint64_t alignedSize);
     // Takes the record at bytes written from the front of the queue; false when it is not there.
     virtual bool TakeNextBuffer();
-    // One request of size bytes from the cursor; returns the bytes the platform took.
+    // One request of size bytes from the cursor; returns size. A request the platform
+    // takes only part of throws ERROR_WRITE_FAULT, counting nothing.
     virtual uint64_t WriteChunk(uint64_t size);
     // Counts written bytes (never the padding beyond the file's size) and gives the buffer
     // back once it is used up; returns the bytes counted.
     virtual uint64_t Advance(uint64_t count);
     virtual void CloseFile();
+    // Puts the file on a buffered handle for a tail that is written without padding.
+    void PrepareUnpaddedTail();
 
     // Looked up at Initialize; empty on systems without it (a derived class may empty it
     // to take the file-pointer way of sizing and trimming).
@@ -85,10 +91,13 @@ private:
     uint64_t writeChunkSize_ = 0;
     uint64_t noBufferingThreshold_ = 0;
     std::wstring sourcePath_;
+    FileBufferQueueData::ItemKey item_ = nullptr;
     std::wstring destinationPath_;
     Marlin::FileHandle file_;
     uint64_t fileSize_ = 0;
     uint64_t alignedSize_ = 0;
+    bool unbuffered_ = false;    // file_ was opened with FILE_FLAG_NO_BUFFERING
+    bool unpaddedTail_ = false;  // the volume does not take the padded size: no padding
     BY_HANDLE_FILE_INFORMATION sourceInformation_{};
     bool hasBuffer_ = false;
     BufferSpan buffer_;

@@ -39,7 +39,7 @@ void CopyItemsData::AddRoot(const std::wstring& sourcePath) {
     trees_.back().set_head(CopyItemData(sourcePath, 0, CopyItemKind::Root));
 }
 
-bool CopyItemsData::AddItem(CopyItemData item) {
+bool CopyItemsData::AddItem(CopyItemData item, CopyItemTree::iterator* placed) {
     if (item.kind < CopyItemKind::File || item.kind > CopyItemKind::RemoveFolder) return false;
     if (trees_.empty() || trees_.back().empty()) return false;
     CopyItemTree& t = trees_.back();
@@ -84,7 +84,8 @@ bool CopyItemsData::AddItem(CopyItemData item) {
     const int64_t size = item.size;
     const CopyItemKind kind = item.kind;
     item.path.assign(relative.begin(), relative.end());
-    t.append_child(current, std::move(item));
+    const CopyItemTree::iterator node = t.append_child(current, std::move(item));
+    if (placed) *placed = node;
 
     ++itemCount;
     switch (kind) {

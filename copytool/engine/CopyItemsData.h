@@ -42,8 +42,8 @@ public:
     // placed is refused with false and changes nothing: no tree yet, a kind that is not an
     // item (None, Root), a path that does not lie below the head's path, a parent segment
     // that is not in the tree, a second source item, an entry or marker before the source
-    // item, or an entry without a name.
-    bool AddItem(CopyItemData item);
+    // item, or an entry without a name. placed, when given, receives the item's node.
+    bool AddItem(CopyItemData item, CopyItemTree::iterator* placed = nullptr);
 
     size_t TreeCount() const { return trees_.size(); }
     CopyItemTree& Tree(size_t index) { return trees_.at(index); }

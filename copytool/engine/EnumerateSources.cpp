@@ -1,6 +1,5 @@
 #include "EnumerateSources.h"
 
-#include "CBackupStream.h"
 #include "EnumerationPaths.h"
 #include "FindCopyItem.h"
 #include "Paths.h"
@@ -10,11 +9,16 @@ namespace Marlin::Sluice {
 
 bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
                       CopyItemsData& items) {
-    return EnumerateSources(sources, destination, move, items, &NTFSDataStream::CBackupStream::Open);
+    return EnumerateSources(sources, destination, move, items, FindCopyItem::Calls{});
 }
 
 bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
                       CopyItemsData& items, const NTFSDataStream::BackupStreamOpener& open) {
+    return EnumerateSources(sources, destination, move, items, FindCopyItem::Calls{open, {}, {}});
+}
+
+bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
+                      CopyItemsData& items, const FindCopyItem::Calls& calls) {
     items.ReserveTrees(items.TreeCount() + sources.size());
     const bool destinationHasStreams = SupportsNamedStreams(destination);
     for (const std::wstring& given : sources) {
@@ -22,7 +26,7 @@ bool EnumerateSources(const std::vector<std::wstring>& sources, const std::wstri
         items.AddRoot(source);
         // The normalised form: a relative source's volume is that of the folder it resolves in.
         const bool streams = destinationHasStreams && SupportsNamedStreams(source);
-        FindCopyItem find(open);
+        FindCopyItem find(calls);
         if (!find.Run(source, streams, move, items)) return false;
     }
     return true;

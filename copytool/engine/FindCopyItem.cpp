@@ -1,18 +1,40 @@
 #include "FindCopyItem.h"
 
+#include <unordered_set>
 #include <utility>
 
 #include "CBackupStream.h"
 #include "FindCopyItemCoreNTFSDataStream2.h"
 #include "FindCopyItemCoreRoot2.h"
 #include "FindCopyItemCoreSubFolder2.h"
-#include "WindowsFileException.h"
 
 namespace Marlin::Sluice {
 
-FindCopyItem::FindCopyItem() : FindCopyItem(&NTFSDataStream::CBackupStream::Open) {}
+namespace {
 
-FindCopyItem::FindCopyItem(NTFSDataStream::BackupStreamOpener open) : open_(std::move(open)) {}
+// The names below a folder node, folded the way the tree compares them.
+IFindCopyItemCore::AlreadyListed NamesBelow(const CopyItemTree::iterator& folder) {
+    auto fold = [](std::wstring name) {
+        for (wchar_t& c : name)
+            if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+        return name;
+    };
+    auto names = std::make_shared<std::unordered_set<std::wstring>>();
+    if (folder.node())
+        for (auto* child = folder.node()->first_child; child; child = child->next_sibling)
+            if (!child->data.path.empty()) names->insert(fold(child->data.path));
+    return [names, fold](const std::wstring& name) { return names->count(fold(name)) != 0; };
+}
+
+}  // namespace
+
+FindCopyItem::FindCopyItem() : FindCopyItem(Calls{}) {}
+
+FindCopyItem::FindCopyItem(NTFSDataStream::BackupStreamOpener open) : FindCopyItem(Calls{std::move(open), {}, {}}) {}
+
+FindCopyItem::FindCopyItem(Calls calls) : calls_(std::move(calls)) {
+    if (!calls_.open) calls_.open = &NTFSDataStream::CBackupStream::Open;
+}
 
 FindCopyItem::~FindCopyItem() = default;
 
@@ -21,44 +43,87 @@ bool FindCopyItem::Run(const std::wstring& source, bool streams, bool move, Copy
     move_ = move;
     stack_.clear();
     item_ = CopyItemData();
+    stopped_ = nullptr;
     bool done = false;
     try {
-        stack_.push_back(std::make_unique<FindCopyItemCoreRoot2>(source, move_));
-        if (!stack_.back()->First()) stack_.pop_back();
+        Push(std::make_unique<FindCopyItemCoreRoot2>(source, move_, calls_.search), CopyItemTree::iterator());
         done = Walk(items);
     } catch (const WindowsFileException&) {
-        // The source is missing or unreachable; the job reports the failed enumeration.
+        // The source is missing or unreachable, or a folder could not be listed and nobody
+        // was asked; the job reports the failed enumeration.
         done = false;
     } catch (...) {
         done = false;
     }
     stack_.clear();
+    if (stopped_) std::rethrow_exception(std::exchange(stopped_, nullptr));
     return done;
 }
 
 bool FindCopyItem::Walk(CopyItemsData& items) {
     while (!stack_.empty()) {
-        if (!stack_.back()->Next(item_)) stack_.pop_back();
+        bool dropped = false;
+        item_ = CopyItemData();
+        if (!Step(Call::Next, dropped) && !dropped) stack_.pop_back();
+        if (item_.kind == CopyItemKind::None) continue;  // a level dropped before it handed anything out
+
+        // An item the tree refuses means the walk and the tree disagree about the paths; a
+        // job built on such a tree would copy the wrong things, so the source fails instead.
+        CopyItemTree::iterator placed;
+        if (!items.AddItem(item_, &placed)) return false;
 
         // A folder's entries and a file's streams come before whatever the level below
         // prepared next (the next entry, or the file's DeleteFile marker).
         if (recurse_ && item_.kind == CopyItemKind::Folder)
-            Push(std::make_unique<FindCopyItemCoreSubFolder2>(item_.path, move_));
+            Push(std::make_unique<FindCopyItemCoreSubFolder2>(item_.path, move_, calls_.search), placed);
         if (streams_ && item_.kind == CopyItemKind::File)
-            Push(std::make_unique<FindCopyItemCoreNTFSDataStream2>(item_.path, open_));
-
-        // An item the tree refuses means the walk and the tree disagree about the paths; a
-        // job built on such a tree would copy the wrong things, so the source fails instead.
-        if (!items.AddItem(item_)) return false;
+            Push(std::make_unique<FindCopyItemCoreNTFSDataStream2>(item_.path, calls_.open), CopyItemTree::iterator());
     }
     return true;
 }
 
-bool FindCopyItem::Push(std::unique_ptr<IFindCopyItemCore> core) {
-    stack_.push_back(std::move(core));
-    if (stack_.back()->First()) return true;
-    stack_.pop_back();
-    return false;
+void FindCopyItem::Push(std::unique_ptr<IFindCopyItemCore> core, const CopyItemTree::iterator& folder) {
+    stack_.push_back(Level{std::move(core), folder});
+    bool dropped = false;
+    if (!Step(Call::First, dropped) && !dropped) stack_.pop_back();
+}
+
+bool FindCopyItem::Step(Call call, bool& dropped) {
+    dropped = false;
+    bool resumed = false;
+    for (;;) {
+        Level& level = stack_.back();
+        try {
+            if (resumed) {
+                resumed = false;
+                // A resumed level has prepared its next item like First; a Next still has
+                // to hand it out.
+                if (!level.core->Resume(NamesBelow(level.folder))) return false;
+                if (call == Call::First) return true;
+            }
+            return call == Call::First ? level.core->First() : level.core->Next(item_);
+        } catch (const IFindCopyItemCore::ListingFailure& failure) {
+            if (Ask(failure) == ListingAnswer::Skip) {
+                // What was listed of the folder goes with it: the user left the folder out.
+                // A move then keeps the folder's source, contents and all.
+                CopyItemsData::AddFlagsToSubtree(level.folder, CopyItemFlags::Skip);
+                stack_.pop_back();
+                dropped = true;
+                return false;
+            }
+            resumed = true;
+        }
+    }
+}
+
+FindCopyItem::ListingAnswer FindCopyItem::Ask(const IFindCopyItemCore::ListingFailure& failure) {
+    if (!calls_.question) throw failure;  // nobody to ask: the walk fails
+    try {
+        return calls_.question(failure);
+    } catch (...) {
+        stopped_ = std::current_exception();
+        throw;
+    }
 }
 
 }  // namespace Marlin::Sluice

@@ -5,23 +5,41 @@
 // move markers after what they depend on.
 #pragma once
 
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "CFindEx.h"
 #include "CopyItemData.h"
 #include "CopyItemsData.h"
 #include "IBackupStream.h"
 #include "IFindCopyItemCore.h"
+#include "WindowsFileException.h"
 
 namespace Marlin::Sluice {
 
 class FindCopyItem {
 public:
+    // What the user made of a folder (or a source) that could not be listed: list it again,
+    // or leave it out of the job, its whole subtree marked Skip. Stopping the job is an
+    // exception thrown by the question, which leaves the walk as it is.
+    enum class ListingAnswer { Retry, Skip };
+    using ListingQuestion = std::function<ListingAnswer(const Marlin::WindowsFileException& failure)>;
+
+    // How the walk reaches the platform and the user; an empty part takes the default.
+    struct Calls {
+        NTFSDataStream::BackupStreamOpener open;  // streams; default: the platform's backup interface
+        SearchMaker search;                       // default: CFindEx
+        ListingQuestion question;                 // default: a listing failure fails the walk
+    };
+
     // Streams are read through the platform's backup interface.
     FindCopyItem();
     // Streams are read through open instead.
     explicit FindCopyItem(NTFSDataStream::BackupStreamOpener open);
+    explicit FindCopyItem(Calls calls);
     FindCopyItem(const FindCopyItem&) = delete;
     FindCopyItem& operator=(const FindCopyItem&) = delete;
     virtual ~FindCopyItem();
@@ -29,19 +47,36 @@ public:
     // Lists source into items' last tree, whose head must hold source in the form
     // NormalizeSourcePath gives. streams: list named streams of files; move: add the
     // DeleteFile and RemoveFolder markers. False when the source cannot be reached (it does
-    // not exist) or an item does not fit the tree; the tree then holds what was listed so far.
+    // not exist), an item does not fit the tree, or a folder cannot be listed and nobody is
+    // asked; the tree then holds what was listed so far. What the question throws leaves
+    // the walk as it is.
     bool Run(const std::wstring& source, bool streams, bool move, CopyItemsData& items);
 
 private:
-    bool Walk(CopyItemsData& items);
-    bool Push(std::unique_ptr<IFindCopyItemCore> core);
+    // One level of the stack, with the tree node of the folder it lists (empty for the
+    // source's own level and for streams).
+    struct Level {
+        std::unique_ptr<IFindCopyItemCore> core;
+        CopyItemTree::iterator folder;
+    };
+    enum class Call { First, Next };
 
-    NTFSDataStream::BackupStreamOpener open_;  // before the stack: stream levels borrow it
-    std::vector<std::unique_ptr<IFindCopyItemCore>> stack_;
+    bool Walk(CopyItemsData& items);
+    void Push(std::unique_ptr<IFindCopyItemCore> core, const CopyItemTree::iterator& folder);
+    // Calls First or Next (into item_) on the top level. A listing failure is asked about:
+    // retry resumes the level, skip marks its folder and drops the level. Returns whether
+    // the level has more to say; false when it is done or was dropped (then it is popped
+    // for a First and item_ stays empty).
+    bool Step(Call call, bool& dropped);
+    ListingAnswer Ask(const IFindCopyItemCore::ListingFailure& failure);
+
+    Calls calls_;  // before the stack: stream levels borrow its opener
+    std::vector<Level> stack_;
     CopyItemData item_;
     const bool recurse_ = true;
     bool streams_ = false;
     bool move_ = false;
+    std::exception_ptr stopped_;  // what the question threw
 };
 
 }  // namespace Marlin::Sluice

@@ -9,7 +9,8 @@
 
 namespace Marlin::Sluice {
 
-FindCopyItemCoreRoot2::FindCopyItemCoreRoot2(std::wstring source, bool move) : path_(std::move(source)), move_(move) {}
+FindCopyItemCoreRoot2::FindCopyItemCoreRoot2(std::wstring source, bool move, const SearchMaker& search)
+    : path_(std::move(source)), find_(MakeSearch(search)), move_(move) {}
 
 FindCopyItemCoreRoot2::~FindCopyItemCoreRoot2() = default;
 
@@ -27,10 +28,17 @@ bool FindCopyItemCoreRoot2::First() {
     if (containerRoot_) {
         item_ = CopyItemData(path_, 0, CopyItemKind::Folder);
     } else {
-        if (!find_.FindFile(path_)) return hasItem_ = false;
-        find_.FindNextFile();
-        item_ = CopyItemData(path_, find_.GetSize(), find_.IsDirectory() ? CopyItemKind::Folder : CopyItemKind::File);
-        find_.Close();
+        // The source is there (its attributes were read), so a search that does not find it
+        // says nothing about its contents: taking it for nothing would end the job as a
+        // success without having copied it.
+        if (!find_->FindFile(path_)) {
+            const DWORD error = GetLastError();
+            hasItem_ = false;
+            throw ListingFailure(error != ERROR_SUCCESS ? error : ERROR_FILE_NOT_FOUND, path_);
+        }
+        find_->FindNextFile();
+        item_ = CopyItemData(path_, find_->GetSize(), find_->IsDirectory() ? CopyItemKind::Folder : CopyItemKind::File);
+        find_->Close();
     }
     return hasItem_ = true;
 }

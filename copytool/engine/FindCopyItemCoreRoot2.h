@@ -3,6 +3,7 @@
 // its own to find).
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "CFindEx.h"
@@ -13,17 +14,17 @@ namespace Marlin::Sluice {
 
 class FindCopyItemCoreRoot2 : public IFindCopyItemCore {
 public:
-    FindCopyItemCoreRoot2(std::wstring source, bool move);
+    FindCopyItemCoreRoot2(std::wstring source, bool move, const SearchMaker& search = SearchMaker());
     ~FindCopyItemCoreRoot2() override;
 
     // Throws WindowsFileException (the error and the source) when the source cannot be
-    // reached. False when it exists but the search does not find it.
+    // reached, ListingFailure when it exists but the search cannot find it.
     bool First() override;
     bool Next(CopyItemData& item) override;
 
 private:
     std::wstring path_;
-    CFindEx find_;
+    std::unique_ptr<CFindEx> find_;
     CopyItemData item_;
     bool hasItem_ = false;
     bool move_;

@@ -1,9 +1,15 @@
 // The entries of one folder ("." and ".." left out), each moved file followed by its
 // DeleteFile marker, and for a move the folder's RemoveFolder marker after everything else.
-// A folder that cannot be listed gives nothing, not even the marker, so a move never tries
-// to remove a folder whose contents were never seen. A drive root is never removed.
+// A drive root is never removed.
+//
+// A folder that cannot be listed, or whose search breaks off half way, throws
+// ListingFailure instead of ending early: the folder's contents are then not known, and a
+// job that took the part it saw for the whole would report success without copying the
+// rest, and a move would go on to remove the folder. No marker comes before the listing
+// is complete, so a folder whose contents were never all seen is never removed.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "CFindEx.h"
@@ -14,23 +20,32 @@ namespace Marlin::Sluice {
 
 class FindCopyItemCoreSubFolder2 : public IFindCopyItemCore {
 public:
-    FindCopyItemCoreSubFolder2(std::wstring folder, bool move);
+    FindCopyItemCoreSubFolder2(std::wstring folder, bool move, const SearchMaker& search = SearchMaker());
     ~FindCopyItemCoreSubFolder2() override;
 
     bool First() override;
     bool Next(CopyItemData& item) override;
+    // Lists the folder from its start again, passing over the entries listed knows.
+    bool Resume(const AlreadyListed& listed) override;
 
 private:
+    bool Start();
     void PrepareEntry();
-    void CheckMarker();
+    // After an entry was prepared (or none was left): a broken-off search becomes the
+    // failure that the next call reports; otherwise the marker check. Returns whether the
+    // level has anything more to say.
+    bool Settle();
+    bool Listed() const;
 
     std::wstring folder_;
-    CFindEx find_;
+    std::unique_ptr<CFindEx> find_;
     CopyItemData item_;
+    AlreadyListed listed_;
     bool hasItem_ = false;
     bool move_;
     bool markerEmitted_ = false;
     bool hasFollowing_ = false;  // the search holds an entry that has not been prepared yet
+    DWORD failure_ = ERROR_SUCCESS;  // the search broke off with this error; Next reports it
 };
 
 }  // namespace Marlin::Sluice

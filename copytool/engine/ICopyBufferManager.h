@@ -35,9 +35,9 @@ public:
     // Copies the front record out and removes it: 1, or 0 when the queue is empty.
     virtual int32_t PopFront(FileBufferQueueData& record) = 0;
     virtual void PushFront(const FileBufferQueueData& record) = 0;
-    // Takes every record of path (compared without case) out of the queue and frees its
-    // buffer; the other records keep their order.
-    virtual void RemoveFileBuffers(const std::wstring& path) = 0;
+    // Takes every record of one item, path (compared without case) and item key, out of
+    // the queue and frees its buffer; the other records keep their order.
+    virtual void RemoveFileBuffers(const std::wstring& path, FileBufferQueueData::ItemKey item = nullptr) = 0;
     virtual uint32_t GetAlignment() const = 0;
     virtual uint64_t GetPoolSize() const = 0;
     virtual uint64_t GetUsedSize() const = 0;

@@ -19,6 +19,7 @@
 #include "SluiceCoreEvent.h"
 #include "SluiceException.h"
 #include "SluiceExceptionNotFreeSpace.h"
+#include "SluiceExceptionRetryFile.h"
 #include "SourceList.h"
 #include "ThreadStart.h"
 #include "Volumes.h"
@@ -61,6 +62,8 @@ SluiceCopyAlgorithmMultiThread::SluiceCopyAlgorithmMultiThread(const SluiceOptio
 SluiceCopyAlgorithmMultiThread::~SluiceCopyAlgorithmMultiThread() { CleanUp(); }
 
 void SluiceCopyAlgorithmMultiThread::SetElevateClient(Marlin::PipeCommandClient* client) { elevateClient_ = client; }
+
+void SluiceCopyAlgorithmMultiThread::SetSearch(SearchMaker search) { search_ = std::move(search); }
 
 void SluiceCopyAlgorithmMultiThread::SetTransfers(CopyItemTransfer* readerTransfer, CopyItemTransfer* writerTransfer) {
     readerTransfer_ = readerTransfer;
@@ -177,7 +180,22 @@ int32_t SluiceCopyAlgorithmMultiThread::RenameMoves() {
 }
 
 void SluiceCopyAlgorithmMultiThread::Enumerate() {
-    if (!EnumerateSources(option_.sources, option_.destination, option_.move == 1, status_.items))
+    // A folder that is there but cannot be listed is that item's error, asked like the
+    // copy threads ask about theirs: taking it for empty would report a job as done that
+    // left the folder's contents behind.
+    const FindCopyItem::ListingQuestion question = [this](const Marlin::WindowsFileException& failure) {
+        SluiceExceptionRetryFile retry(failure);
+        // The job cannot be handed to an elevated instance before its trees are complete,
+        // so administrator rights are not offered here.
+        retry.elevated = 1;
+        int32_t answer = SluiceCoreEvent::NoAnswer;
+        event_.AskRetryFile(retry, answer);
+        if (answer == SluiceCoreEvent::Retry) return FindCopyItem::ListingAnswer::Retry;
+        if (answer == SluiceCoreEvent::Skip) return FindCopyItem::ListingAnswer::Skip;
+        throw SluiceException(SluiceException::Cancelled);
+    };
+    if (!EnumerateSources(option_.sources, option_.destination, option_.move == 1, status_.items,
+                          FindCopyItem::Calls{{}, search_, question}))
         throw SluiceException(SluiceException::EnumerationFailed);
     status_.encryptionSupported = SupportsEncryption(option_.destination) ? 1 : 0;
     status_.foldersFirst = option_.foldersFirst;

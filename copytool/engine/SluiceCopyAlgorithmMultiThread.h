@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "CFindEx.h"
 #include "ISluiceCopyAlgorithm.h"
 #include "UniqueHandle.h"
 #include "SluiceOption.h"
@@ -57,6 +58,8 @@ public:
     // What starts the elevated instance at a hand-over (null: the system's elevation).
     // Borrowed; it must outlive the run.
     void SetElevationLauncher(Marlin::ElevatedInstanceLauncher* launcher);
+    // The searches the enumeration lists folders with (empty: the platform's).
+    void SetSearch(SearchMaker search);
 
 protected:
     using ThreadBody = Marlin::ThreadBody;
@@ -100,6 +103,7 @@ private:
     CopyItemTransfer* readerTransfer_ = nullptr;           // not owned; null: the system's
     CopyItemTransfer* writerTransfer_ = nullptr;           // not owned; null: the system's
     Marlin::ElevatedInstanceLauncher* launcher_ = nullptr;  // not owned; null: the system's
+    SearchMaker search_;
 };
 
 }  // namespace Marlin::Sluice

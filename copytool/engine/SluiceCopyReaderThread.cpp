@@ -131,7 +131,7 @@ void SluiceCopyReaderThread::ReadItem(bool& mustWait) {
         const bool checkEncryption =
             !(status.encryptionSupported == 1 || HasAny(item, CopyItemFlags::EncryptionLossApproved));
         const std::wstring source = status.readCursor.ItemSourcePath();
-        reader_.Open(source, source, checkEncryption, mustWait);
+        reader_.Open(source, source, checkEncryption, mustWait, item.node());
         if (mustWait) return;
         SluiceStatus::MarkItemFlags(item, CopyItemFlags::ReadOpened, false);
         WakeWriterWhenFilled();
@@ -158,9 +158,10 @@ bool SluiceCopyReaderThread::SkipMarked() {
     SluiceStatus& status = context_.status;
     SluiceStatusItemInfo& cursor = status.readCursor;
     while (cursor.IsWalking() && cursor.Node().node() && cursor.Node()->HasFlags(CopyItemFlags::Skip)) {
-        const std::wstring source = cursor.ItemSourcePath();
-        if (reader_.IsOpen() && PathEquals(reader_.GetCurrentPath(), source)) reader_.Abort();
-        context_.manager.RemoveFileBuffers(source);
+        // By item, not by path: the same file may be an item of another tree too.
+        const FileBufferQueueData::ItemKey item = cursor.Node().node();
+        if (reader_.IsOpen() && reader_.GetItem() == item) reader_.Abort();
+        context_.manager.RemoveFileBuffers(cursor.ItemSourcePath(), item);
         status.AdvanceRead();
     }
     return cursor.IsWalking();

@@ -96,7 +96,7 @@ void SluiceCopyWriterThread::WriteItem(bool& mustWait) {
     if (!writer_.IsOpen()) {
         const bool overwrite = Has(status.writeCursor.Node(), CopyItemFlags::OverwriteApproved);
         writer_.Open(status.writeCursor.ItemDestinationPath(), status.writeCursor.ItemSourcePath(), overwrite,
-                     mustWait);
+                     mustWait, status.writeCursor.Node().node());
         if (mustWait) return;
         WakeReaderWhenFreed();  // the header's buffer went back to the pool
     }
@@ -180,9 +180,10 @@ bool SluiceCopyWriterThread::SkipMarked() {
     SluiceStatus& status = context_.status;
     SluiceStatusItemInfo& cursor = status.writeCursor;
     while (cursor.IsWalking() && cursor.Node().node() && cursor.Node()->HasFlags(CopyItemFlags::Skip)) {
-        if (writer_.IsOpen() && PathEquals(writer_.GetDestinationPath(), cursor.ItemDestinationPath()))
-            writer_.Abort();  // deletes the incomplete destination
-        context_.manager.RemoveFileBuffers(cursor.ItemSourcePath());
+        // By item, not by path: the same file may be an item of another tree too.
+        const FileBufferQueueData::ItemKey item = cursor.Node().node();
+        if (writer_.IsOpen() && writer_.GetItem() == item) writer_.Abort();  // deletes the incomplete destination
+        context_.manager.RemoveFileBuffers(cursor.ItemSourcePath(), item);
         status.AdvanceWrite();
     }
     return cursor.IsWalking();

@@ -85,6 +85,7 @@ bool SluiceCore::Prepare(SluiceCoreEvent& event) {
     std::wstring destination = checked.destination;
 
     RemoveTrailingBackslashes(sources, destination);
+    RemoveRepeatedSources(sources);
     if (checked.move == 1) {
         RemoveSourcesInDestination(sources, destination);
         if (sources.empty()) {

@@ -15,6 +15,40 @@ bool ReadStatus(CDataParser& in) {
 
 }  // namespace
 
+std::wstring HandOffReply::PipeName(uint32_t processId, uint32_t threadId) {
+    return L"\\\\.\\pipe\\{B7EA0F4A-3790-484d-BBE8-4284D7370C19}-" + std::to_wstring(processId) + L"-" +
+           std::to_wstring(threadId);
+}
+
+std::wstring HandOffReply::Parameters(const std::wstring& pipeName) { return L"/FCP " + pipeName; }
+
+std::vector<uint8_t> HandOffReply::StatusReply(int32_t status) {
+    CDataConverter out(LengthWidth::Four);
+    out.Put(status);
+    return out.Buffer();
+}
+
+std::vector<uint8_t> HandOffReply::SourcesReply(const std::vector<std::wstring>& sources) {
+    CDataConverter out(LengthWidth::Four);
+    out.Put(int32_t{kSuccess});
+    out.Put(sources);
+    return out.Buffer();
+}
+
+std::vector<uint8_t> HandOffReply::DestinationReply(const std::wstring& destination) {
+    CDataConverter out(LengthWidth::Four);
+    out.Put(int32_t{kSuccess});
+    out.Put(std::wstring_view(destination));
+    return out.Buffer();
+}
+
+std::vector<uint8_t> HandOffReply::OperationReply(int32_t operation) {
+    CDataConverter out(LengthWidth::Four);
+    out.Put(int32_t{kSuccess});
+    out.Put(operation);
+    return out.Buffer();
+}
+
 std::vector<uint8_t> HandOffReply::Request(int32_t command) {
     CDataConverter out(LengthWidth::Four);
     out.Put(command);

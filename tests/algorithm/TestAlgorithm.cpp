@@ -28,6 +28,7 @@ TestAlgorithm::TestAlgorithm(const SluiceOption& option, SluiceCoreEvent& event,
     : SluiceCopyAlgorithmMultiThread(option, event), hooks_(hooks) {
     SetTransfers(hooks_.readerTransfer, hooks_.writerTransfer);
     SetElevationLauncher(hooks_.launcher ? hooks_.launcher : &TheRefusedPrompt());
+    SetSearch(hooks_.search);
 }
 
 TestAlgorithm::~TestAlgorithm() { hooks_.elevationNeeded.store(ElevationNeeded()); }

@@ -1,6 +1,7 @@
 // The real copy algorithm with the test's hands on its seams: thread creation can be made
-// to fail, and the reader's and writer's data requests can be watched (through a
-// CopyItemTransfer of the test's own that still does the real I/O).
+// to fail, the reader's and writer's data requests can be watched (through a
+// CopyItemTransfer of the test's own that still does the real I/O), and the enumeration's
+// folder searches can be made to break off.
 #pragma once
 
 #include <atomic>
@@ -29,6 +30,7 @@ struct AlgorithmHooks {
     // What starts the elevated instance at a hand-over; null: a prompt the user refuses (a
     // test program is no copy tool, and must never be started as an elevated instance).
     Marlin::ElevatedInstanceLauncher* launcher = nullptr;
+    Marlin::Sluice::SearchMaker search;  // the enumeration's folder searches; empty: the platform's
     std::atomic<int32_t> elevationNeeded{-1};  // what the algorithm said when it was destroyed
     std::atomic<int> threadsCreated{0};
 };

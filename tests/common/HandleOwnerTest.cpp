@@ -304,6 +304,42 @@ TEST_CASE("each real kind's close reaches the system") {
              }
              return object.releases == 2 && object.references == 0;
          }},
+        {"menu", [] {
+             HMENU raw = CreatePopupMenu();
+             REQUIRE(raw != nullptr);
+             { Marlin::MenuHandle owner(raw); CHECK(IsMenu(raw)); }
+             return !IsMenu(raw);
+         }},
+        {"global memory", [] {
+             HGLOBAL raw = GlobalAlloc(GMEM_MOVEABLE, 16);
+             REQUIRE(raw != nullptr);
+             { Marlin::GlobalMemory owner(raw); CHECK(GlobalSize(raw) >= 16); }
+             return GlobalSize(raw) == 0;
+         }},
+        {"global lock", [] {
+             Marlin::GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, 16));
+             REQUIRE(memory);
+             {
+                 Marlin::LockedGlobal locked(Marlin::GlobalLocking{memory.get(), GlobalLock(memory.get())});
+                 CHECK(locked.valid());
+                 CHECK_EQ(GlobalFlags(memory.get()) & GMEM_LOCKCOUNT, 1u);
+             }
+             return (GlobalFlags(memory.get()) & GMEM_LOCKCOUNT) == 0;
+         }},
+        {"storage medium", [] {
+             CountedUnknown owner;
+             STGMEDIUM medium{};
+             medium.tymed = TYMED_HGLOBAL;
+             medium.hGlobal = GlobalAlloc(GMEM_MOVEABLE, 16);
+             REQUIRE(medium.hGlobal != nullptr);
+             // Given to an owner of its own, ReleaseStgMedium hands it back there.
+             medium.pUnkForRelease = &owner;
+             owner.AddRef();
+             { Marlin::StorageMedium held(medium); }
+             const bool released = owner.releases == 1;
+             GlobalFree(medium.hGlobal);
+             return released;
+         }},
     };
     for (const auto& row : rows) {
         CONTEXT(row.name);

@@ -255,3 +255,62 @@ TEST_CASE("abort drops the file's queued records, closes it, and the writer's ab
         reader.Close();
     }
 }
+
+TEST_CASE("a write that takes less than it was asked fails the whole chunk; the retry writes that chunk again") {
+    struct Row {
+        const char* name;
+        uint32_t alignment;
+        DWORD taken;  // of the second write request, 16384 bytes asked
+    };
+    const Row rows[] = {
+        {"unbuffered, half a request", 4096, 8192},
+        {"unbuffered, one byte short", 4096, 16383},
+        {"buffered, a few bytes", 0, 100},
+    };
+    quaytest::TempDir source('C'), target('D');
+    for (const Row& row : rows) {
+        CONTEXT(row.name);
+        const std::wstring from = source / L"f.bin", to = target / L"f.bin";
+        const std::string bytes = quaytest::PatternBytes(3 * 16384 + 500, 14);
+        quaytest::WriteBytes(from, bytes);
+        TestPool pool(1 << 20, row.alignment);
+        RecordingTransfer transfer;
+        CopyItemReader reader;
+        CopyItemWriter writer;
+        reader.Initialize(pool.get(), kChunk);
+        writer.Initialize(pool.get(), 16384, 0);
+        writer.SetTransfer(&transfer);
+        transfer.ShortenWrite(1, row.taken);
+
+        bool mustWait = false;
+        reader.Open(from, from, false, mustWait);
+        ReadNext(reader);
+        writer.Open(to, from, false, mustWait);
+        Outcome outcome = Attempt([&] { WriteNext(writer); });
+        CHECK(outcome.threw);
+        CHECK_EQ(outcome.error, uint32_t{ERROR_WRITE_FAULT});
+        CHECK(outcome.path == to);
+        // Only the first request counts; the part of the second one is not the chunk.
+        CHECK_EQ(writer.GetBytesWritten(), 16384u);
+
+        WriteNext(writer);  // the retry
+        writer.Finish();
+        writer.Close();
+        reader.Close();
+        CHECK(quaytest::ReadBytes(to) == bytes);
+        CHECK_EQ(pool->GetUsedSize(), 0u);
+
+        const std::vector<RecordingTransfer::Request> writes = transfer.Writes();
+        REQUIRE(writes.size() >= 3u);
+        CHECK_EQ(writes[1].transferred, row.taken);
+        CHECK_EQ(writes[2].offset, writes[1].offset);
+        CHECK_EQ(writes[2].size, writes[1].size);
+        for (size_t i = 0; i < writes.size(); ++i) {
+            CONTEXT("write " + std::to_string(i));
+            CHECK_EQ(writes[i].offset % 16384, 0u);
+            if (i != 1) CHECK(writes[i].succeeded);
+            if (i != 1) CHECK_EQ(writes[i].transferred, writes[i].size);
+        }
+        quaytest::RemoveTree(to);
+    }
+}

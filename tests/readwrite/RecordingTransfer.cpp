@@ -40,12 +40,15 @@ BOOL RecordingTransfer::Read(HANDLE file, uint64_t offset, void* buffer, DWORD s
 }
 
 BOOL RecordingTransfer::Write(HANDLE file, uint64_t offset, const void* buffer, DWORD size, DWORD& transferred) {
-    if (Count(true) == failWrite_) {
+    const size_t index = Count(true);
+    if (index == failWrite_ || offset + size > largest_) {
         transferred = 0;
-        SetLastError(failWriteError_);
+        SetLastError(index == failWrite_ ? failWriteError_ : ERROR_FILE_TOO_LARGE);
         return Record(true, file, offset, size, transferred, FALSE);
     }
-    BOOL ok = CopyItemTransfer::Write(file, offset, buffer, size, transferred);
+    // The request is recorded with the size asked for, and transferred says what was taken.
+    const DWORD taken = index == shortWrite_ && shortWriteTaken_ < size ? shortWriteTaken_ : size;
+    BOOL ok = CopyItemTransfer::Write(file, offset, buffer, taken, transferred);
     DWORD error = GetLastError();
     Record(true, file, offset, size, transferred, ok);
     SetLastError(error);
@@ -61,6 +64,13 @@ void RecordingTransfer::FailWrite(size_t index, DWORD error) {
     failWrite_ = index;
     failWriteError_ = error;
 }
+
+void RecordingTransfer::ShortenWrite(size_t index, DWORD taken) {
+    shortWrite_ = index;
+    shortWriteTaken_ = taken;
+}
+
+bool RecordingTransfer::VolumeTakes(const std::wstring&, uint64_t size) { return size <= largest_; }
 
 std::vector<RecordingTransfer::Request> RecordingTransfer::Reads() const {
     std::vector<Request> out;

@@ -198,3 +198,123 @@ TEST_CASE("a destination is sized before its first write only when one write req
         quaytest::RemoveTree(to);
     }
 }
+
+TEST_CASE("an unbuffered tail whose padding would pass the volume's largest file is written as it is") {
+    using Marlin::Sluice::CopyItemReader;
+    using Marlin::Sluice::CopyItemWriter;
+    struct Row {
+        const char* name;
+        uint64_t size;
+        uint64_t largest;  // what the volume takes, as FAT32 takes 4 GiB - 1
+        bool withoutSetFileInformation;
+        DWORD tailRequest;   // the last write request
+        bool tailUnbuffered;
+    };
+    const Row rows[] = {
+        {"one short request: the padded 8192 would pass 6000", 5000, 6000, false, 5000, false},
+        {"after whole chunks: the tail alone is written as it is", 3 * 16384 + 904, 3 * 16384 + 1000, false, 904, false},
+        {"the same, sized and trimmed through the file pointer", 3 * 16384 + 904, 3 * 16384 + 1000, true, 904, false},
+        {"the file ends at the largest size", 3 * 16384 + 904, 3 * 16384 + 904, false, 904, false},
+        {"the padding fits: padded and trimmed as always", 5000, 8192, false, 8192, true},
+    };
+    quaytest::TempDir source('C'), target('D');
+    for (const Row& row : rows) {
+        CONTEXT(row.name);
+        const std::wstring from = source / L"f.bin", to = target / L"f.bin";
+        const std::string bytes = quaytest::PatternBytes(row.size, 15);
+        quaytest::WriteBytes(from, bytes);
+        TestPool pool(4 * MiB, 4096);
+        RecordingTransfer transfer;
+        transfer.SetLargestFileSize(row.largest);
+        CopyItemReader reader;
+        CopyItemWriter plainWriter;
+        WriterWithoutSetFileInformation oldSystemWriter;
+        CopyItemWriter& writer = row.withoutSetFileInformation ? oldSystemWriter : plainWriter;
+        reader.Initialize(pool.get(), 16 * MiB);
+        writer.Initialize(pool.get(), 16384, 0);
+        writer.SetTransfer(&transfer);
+        bool mustWait = false, queued = false;
+        reader.Open(from, from, false, mustWait);
+        reader.ReadNext(queued, mustWait);
+        REQUIRE(queued);
+        writer.Open(to, from, false, mustWait);
+        REQUIRE(!mustWait);
+        while (writer.GetBytesWritten() < writer.GetFileSize()) {
+            uint64_t n = 0;
+            writer.WriteNext(n, mustWait);
+            REQUIRE(!mustWait);
+        }
+        writer.Finish();
+        writer.Close();
+        reader.Close();
+        CHECK_EQ(FileSize(to), row.size);
+        CHECK(quaytest::ReadBytes(to) == bytes);
+
+        const std::vector<RecordingTransfer::Request> writes = transfer.Writes();
+        REQUIRE(!writes.empty());
+        for (size_t i = 0; i < writes.size(); ++i) {
+            CONTEXT("write " + std::to_string(i));
+            CHECK(writes[i].succeeded);
+            CHECK(writes[i].offset + writes[i].size <= row.largest);
+            if (i + 1 < writes.size()) CHECK(writes[i].unbuffered);
+        }
+        CHECK_EQ(writes.back().size, row.tailRequest);
+        CHECK_EQ(writes.back().unbuffered, row.tailUnbuffered);
+        quaytest::RemoveTree(to);
+    }
+}
+
+TEST_CASE("records belong to an item, not only to a path: dropping one item's records keeps another item's of the same file") {
+    using Marlin::Sluice::CopyItemReader;
+    using Marlin::Sluice::CopyItemWriter;
+    using Marlin::Sluice::FileBufferQueueData;
+    // The same file as an item of two trees (sources C:\a and C:\a\b), queued for both.
+    quaytest::TempDir source('C'), target('D');
+    const std::wstring from = source / L"f.bin";
+    const std::string bytes = quaytest::PatternBytes(3 * 4096 + 10, 16);
+    quaytest::WriteBytes(from, bytes);
+    int first = 0, second = 0;
+    const FileBufferQueueData::ItemKey firstItem = &first, secondItem = &second;
+    TestPool pool(1 << 20, 4096);
+    CopyItemReader reader;
+    CopyItemWriter writer;
+    reader.Initialize(pool.get(), 4096);
+    writer.Initialize(pool.get(), 4096, 0);
+    auto queueAll = [&](FileBufferQueueData::ItemKey item) {
+        bool mustWait = false, queued = false;
+        reader.Open(from, from, false, mustWait, item);
+        while (reader.GetBytesRead() < reader.GetFileSize()) reader.ReadNext(queued, mustWait);
+        reader.Close();
+    };
+    queueAll(firstItem);
+    queueAll(secondItem);
+    const size_t perItem = pool->GetQueueCount() / 2;
+
+    // The writer is not given the second item's header for the first item.
+    bool mustWait = false;
+    writer.Open(target / L"first.bin", from, false, mustWait, secondItem);
+    CHECK(mustWait);
+    CHECK_EQ(pool->GetQueueCount(), 2 * perItem);
+
+    // The first item is given up half way (the user's skip).
+    writer.Open(target / L"first.bin", from, false, mustWait, firstItem);
+    REQUIRE(!mustWait);
+    uint64_t n = 0;
+    writer.WriteNext(n, mustWait);
+    writer.Abort();
+    CHECK(!quaytest::Exists(target / L"first.bin"));
+    CHECK_EQ(pool->GetQueueCount(), perItem);
+    for (const auto& record : pool.Records()) CHECK(record.item == secondItem);
+
+    // The second item is complete.
+    writer.Open(target / L"second.bin", from, false, mustWait, secondItem);
+    REQUIRE(!mustWait);
+    while (writer.GetBytesWritten() < writer.GetFileSize()) {
+        writer.WriteNext(n, mustWait);
+        REQUIRE(!mustWait);
+    }
+    writer.Finish();
+    writer.Close();
+    CHECK(quaytest::ReadBytes(target / L"second.bin") == bytes);
+    CHECK_EQ(pool->GetUsedSize(), 0u);
+}
