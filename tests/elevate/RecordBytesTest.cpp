@@ -255,7 +255,7 @@ TEST_CASE("a display status reads back whole, owning the exception it carried") 
     CDataParser in(out.Data(), out.Size());
     REQUIRE(SluiceCoreDisplayStatusRecord::Get(in, read));
     CHECK(in.AtEnd());
-    CheckSameDisplayStatus(read, ExampleDisplayStatus());
+    displaystatustest::CheckSameDisplayStatus(read, ExampleDisplayStatus());
     CHECK_EQ(read.ownsException(), 1);
     const auto* o = dynamic_cast<const SluiceExceptionOverwrite*>(read.exception());
     REQUIRE(o != nullptr);

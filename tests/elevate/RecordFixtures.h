@@ -7,6 +7,7 @@
 
 #include "CopyItemsData.h"
 #include "SluiceCoreDisplayStatus.h"
+#include "DisplayStatusChecks.h"
 #include "SluiceOption.h"
 #include "TestHarness.h"
 
@@ -67,28 +68,6 @@ inline Marlin::Sluice::SluiceCoreDisplayStatus ExampleDisplayStatus() {
     s.readTotals = {{20, 21}};
     s.writeTotals = {{22, 23}};
     return s;
-}
-
-inline void CheckSameDisplayStatus(const Marlin::Sluice::SluiceCoreDisplayStatus& a,
-                                   const Marlin::Sluice::SluiceCoreDisplayStatus& b) {
-    CHECK_EQ(a.totalElapsedMs, b.totalElapsedMs);
-    CHECK_EQ(a.copyElapsedMs, b.copyElapsedMs);
-    for (auto [x, y] : {std::pair{&a.byteCounts, &b.byteCounts}, std::pair{&a.weightedByteCounts, &b.weightedByteCounts},
-                        std::pair{&a.itemCounts, &b.itemCounts}}) {
-        CHECK_EQ(x->total, y->total);
-        CHECK_EQ(x->read, y->read);
-        CHECK_EQ(x->written, y->written);
-    }
-    CHECK_EQ(a.sourceFolder, b.sourceFolder);
-    CHECK_EQ(a.destinationFolder, b.destinationFolder);
-    CHECK_EQ(a.readingPath, b.readingPath);
-    CHECK_EQ(a.writingPath, b.writingPath);
-    CHECK(a.lastRead == b.lastRead);
-    CHECK(a.lastWrite == b.lastWrite);
-    CHECK(a.readLaps == b.readLaps);
-    CHECK(a.writeLaps == b.writeLaps);
-    CHECK(a.readTotals == b.readTotals);
-    CHECK(a.writeTotals == b.writeTotals);
 }
 
 // The same shape, item for item, in pre-order.

@@ -127,6 +127,34 @@ constexpr size_t kSecondNode = kFirstTree + 8 + kNodeSize;         // node 1 of 
 constexpr size_t kTreeSize = 8 + 4 * kNodeSize;
 constexpr size_t kReadCursor = kFirstTree + 2 * kTreeSize + 9 * 8;
 
+Bytes DisplayStatusWithRetry() {
+    Marlin::WindowsFileException inner(5, L"D:\\x");
+    SluiceExceptionRetryFile retry;
+    retry.BorrowInner(&inner);
+    return DisplayStatusWith(&retry);
+}
+
+Bytes OptionRecord() {
+    CDataConverter out;
+    SluiceOptionRecord::Put(out, ExampleOption());
+    return out.Buffer();
+}
+
+// One well-formed record of each kind, with its reader.
+struct WellFormed {
+    const char* what;
+    Reader read;
+    Bytes bytes;
+};
+
+std::vector<WellFormed> WellFormedRecords() {
+    return {
+        {"display status with a retry question", &ReadDisplayStatus, DisplayStatusWithRetry()},
+        {"status of two trees", &ReadStatus, ExampleStatus()},
+        {"option", &ReadOption, OptionRecord()},
+    };
+}
+
 }  // namespace
 
 TEST_CASE("well-formed records are accepted and leave nothing allocated once dropped") {
@@ -136,23 +164,7 @@ TEST_CASE("well-formed records are accepted and leave nothing allocated once dro
         auto held = std::make_unique<std::wstring>(L"counted");
         REQUIRE(liveAllocations.load() > before);
     }
-    Marlin::WindowsFileException inner(5, L"D:\\x");
-    SluiceExceptionRetryFile retry;
-    retry.BorrowInner(&inner);
-    const struct {
-        const char* what;
-        Reader read;
-        Bytes bytes;
-    } rows[] = {
-        {"display status with a retry question", &ReadDisplayStatus, DisplayStatusWith(&retry)},
-        {"status of two trees", &ReadStatus, ExampleStatus()},
-        {"option", &ReadOption, [] {
-             CDataConverter out;
-             SluiceOptionRecord::Put(out, ExampleOption());
-             return out.Buffer();
-         }()},
-    };
-    for (const auto& row : rows) {
+    for (const WellFormed& row : WellFormedRecords()) {
         CONTEXT(row.what);
         const Outcome o = Run(row.read, row.bytes);
         CHECK(o.accepted);
@@ -161,10 +173,7 @@ TEST_CASE("well-formed records are accepted and leave nothing allocated once dro
 }
 
 TEST_CASE("the malformed forms fail the read and leave nothing allocated") {
-    Marlin::WindowsFileException inner(5, L"D:\\x");
-    SluiceExceptionRetryFile retry;
-    retry.BorrowInner(&inner);
-    const Bytes withRetry = DisplayStatusWith(&retry);
+    const Bytes withRetry = DisplayStatusWithRetry();
     const Bytes plain = DisplayStatusWith(nullptr);
     const Bytes status = ExampleStatus();
     // The retry form ends with: inner tag, message, code, error, path "D:\x" (8 + 8 bytes).
@@ -207,21 +216,7 @@ TEST_CASE("the malformed forms fail the read and leave nothing allocated") {
 }
 
 TEST_CASE("every record cut short at any length fails the read and leaves nothing allocated") {
-    Marlin::WindowsFileException inner(5, L"D:\\x");
-    SluiceExceptionRetryFile retry;
-    retry.BorrowInner(&inner);
-    CDataConverter option;
-    SluiceOptionRecord::Put(option, ExampleOption());
-    const struct {
-        const char* what;
-        Reader read;
-        Bytes bytes;
-    } rows[] = {
-        {"display status with a retry question", &ReadDisplayStatus, DisplayStatusWith(&retry)},
-        {"status of two trees", &ReadStatus, ExampleStatus()},
-        {"option", &ReadOption, option.Buffer()},
-    };
-    for (const auto& row : rows) {
+    for (const WellFormed& row : WellFormedRecords()) {
         CONTEXT(row.what);
         for (size_t length = 0; length < row.bytes.size(); ++length) {
             const Outcome o = Run(row.read, Bytes(row.bytes.begin(), row.bytes.begin() + static_cast<long>(length)));
