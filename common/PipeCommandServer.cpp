@@ -76,7 +76,8 @@ int PipeCommandServer::Create() {
     sa.bInheritHandle = FALSE;
 
     const DWORD buffer = ChunkSize() > 0 ? static_cast<DWORD>(ChunkSize()) : 0;
-    Attach(CreateNamedPipeW(PipeName().c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+    const DWORD firstOnly = firstInstanceOnly_ ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0;
+    Attach(CreateNamedPipeW(PipeName().c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | firstOnly,
                             PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, buffer, buffer,
                             DefaultTimeoutMs, &sa));
     return IsOpen() ? 1 : 0;

@@ -39,9 +39,14 @@ public:
 protected:
     explicit PipeCommandServer(std::wstring pipeName = std::wstring(), int32_t chunkSize = 1024);
 
+    // From the next Create on, the pipe must be the first instance of its name: a name
+    // that another process already holds makes Create fail instead of joining it.
+    void SetFirstInstanceOnly(bool firstOnly) { firstInstanceOnly_ = firstOnly; }
+
 private:
     KernelHandle stopEvent_;
     std::atomic<int32_t> stopFlag_{0};
+    bool firstInstanceOnly_ = false;
 };
 
 }  // namespace Marlin

@@ -7,11 +7,14 @@
 #include <clocale>
 
 #include "CMarlinFileCopyDlg.h"
+#include "CreateSluiceOptionElevateClient.h"
 #include "MarlinFileCopyBeaconry.h"
 #include "MarlinFileCopyCommandLineInfo.h"
 #include "Paths.h"
 #include "RunSluiceClient.h"
 #include "ShellFunctions.h"
+#include "SluiceCopyAlgorithmMultiThreadElevateClient.h"
+#include "SluiceCoreEventElevateClientHandler.h"
 #include "TraceCaught.h"
 
 namespace Marlin {
@@ -100,11 +103,39 @@ void CMarlinFileCopyApp::RunShellHandOff(const std::wstring& pipeName) {
     RunJob(job.sources, job.destination, job.operation);
 }
 
-void CMarlinFileCopyApp::RunElevatedClient(const std::wstring& /*pipeName*/) {
-    // ELEVATED CLIENT: the client that receives the option from the normal instance,
-    // fills m_core with it, sets the relaying observer and the pipe, starts the engine
-    // and waits for its thread goes here. No notice and no window in this mode. Until
-    // then the run ends quietly, as it does for a pipe that cannot be opened.
+void CMarlinFileCopyApp::RunElevatedClient(const std::wstring& pipeName) {
+    // No notice and no window in this mode: the normal instance shows everything. Whatever
+    // fails here ends the run quietly; the normal instance sees this process end.
+    Sluice::SluiceCopyAlgorithmMultiThreadElevateClient client(pipeName);
+    // The normal instance listens before it launches this one, so one attempt is enough.
+    if (client.Open() != 1) return;
+    // A pipe of that name created by any process but the named one is not taken up: this
+    // process has administrator rights, and the job would be that other program's.
+    if (client.ServerIsNamedProcess() && client.QueryVersion() && !m_core.HasThread()) {
+        Sluice::SluiceCoreEventElevateClientHandler relay(client);
+        try {
+            Sluice::CreateSluiceOptionElevateClient creator(client);
+            if (creator.Create() == 1 && m_core.SetOption(creator.GetOption())) {
+                m_core.SetObserver(&relay);
+                m_core.SetPipe(&client);
+                if (m_core.Start() == 1) WaitForEngineThread();
+            }
+        } catch (...) {
+            TraceCaught(L"CMarlinFileCopyApp::RunElevatedClient");
+            WaitForEngineThread();
+        }
+        m_core.SetObserver(nullptr);
+        m_core.SetPipe(nullptr);
+    }
+    client.Close();
+}
+
+void CMarlinFileCopyApp::WaitForEngineThread() {
+    KernelHandle thread = m_core.ThreadWaitHandle();
+    if (thread && ::WaitForSingleObject(thread.get(), INFINITE) == WAIT_OBJECT_0) return;
+    // Without a handle to wait on, the engine must still be done with the observer and the
+    // client before they go.
+    while (m_core.HasThread()) ::Sleep(10);
 }
 
 }  // namespace Marlin

@@ -38,6 +38,8 @@ private:
     void RunShellHandOff(const std::wstring& pipeName);
     // Run mode 2: serve a normal instance's job with administrator rights, without a window.
     void RunElevatedClient(const std::wstring& pipeName);
+    // Until the engine thread of m_core has ended.
+    void WaitForEngineThread();
 
     Sluice::SluiceCore m_core;
     DllObject m_notice;

@@ -15,7 +15,8 @@ add_library(quaysail_startup STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CMarlinFileCopyApp.cpp)
 target_include_directories(quaysail_startup PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(quaysail_startup PUBLIC quaysail_appframework quaysail_progressdialog quaysail_engine
-                      quaysail_apputil quaysail_notice quaysail_handoff quay_common ole32 comctl32)
+                      quaysail_apputil quaysail_notice quaysail_handoff quaysail_optionelevate quaysail_elevate quay_common
+                      ole32 comctl32)
 
 # The program's resource script, and what a target that compiles it needs: the folders
 # its includes and files are found in, and the files it reads (the resource compiler

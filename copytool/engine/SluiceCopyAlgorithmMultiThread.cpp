@@ -11,6 +11,8 @@
 #include "CopyItemWriter.h"
 #include "EnumerateSources.h"
 #include "Paths.h"
+#include "SluiceCopyAlgorithmMultiThreadElevate.h"
+#include "SluiceCopyAlgorithmMultiThreadElevateClient.h"
 #include "SluiceCopyReaderThread.h"
 #include "SluiceCopyThreadContext.h"
 #include "SluiceCopyWriterThread.h"
@@ -88,10 +90,7 @@ void SluiceCopyAlgorithmMultiThread::Run() {
         Setup();
         bool allRenamed = false;
         if (elevateClient_) {
-            // An elevated instance continues from the status the normal instance sends
-            // over the pipe. Receiving it is not part of this build, so such a run ends
-            // as one whose items could not be received.
-            throw SluiceException(SluiceException::ReceiveItemsFailed);
+            ReceiveStatus();
         } else if (RenameMoves() == 1) {
             allRenamed = true;
         } else {
@@ -101,9 +100,8 @@ void SluiceCopyAlgorithmMultiThread::Run() {
             CreateBufferPool();
             copyStopwatch_.Start();
             RunThreads();
-            // elevationNeeded_ 1: a thread stopped for administrator rights. Handing the
-            // rest of the job to an elevated instance is not part of this build; both
-            // threads have reported the stop, so the run ends as after a cancel.
+            // An elevated instance never hands over again: it already has every right.
+            if (elevationNeeded_ == 1 && !elevateClient_) HandOver();
         }
     } catch (const Marlin::Exception& failure) {
         event_.NotifyError(&failure);
@@ -118,6 +116,27 @@ void SluiceCopyAlgorithmMultiThread::Run() {
         // Without a counter the times read 0; the end must still be reported.
     }
     event_.NotifyFinished(Milliseconds(totalStopwatch_), Milliseconds(copyStopwatch_));
+}
+
+void SluiceCopyAlgorithmMultiThread::SetElevationLauncher(Marlin::ElevatedInstanceLauncher* launcher) {
+    launcher_ = launcher;
+}
+
+void SluiceCopyAlgorithmMultiThread::ReceiveStatus() {
+    auto* client = dynamic_cast<SluiceCopyAlgorithmMultiThreadElevateClient*>(elevateClient_);
+    if (!client || !client->RequestStatus(status_)) throw SluiceException(SluiceException::ReceiveItemsFailed);
+    event_.NotifyEnumerated(status_, cancelEvent_.get());
+}
+
+void SluiceCopyAlgorithmMultiThread::HandOver() {
+    // The elevated instance reads and writes everything from here on; this process keeps
+    // only the status it serves and the dialog it shows.
+    reader_.reset();
+    writer_.reset();
+    if (manager_) manager_->DestroyPool();
+    SluiceCopyAlgorithmMultiThreadElevate server(option_, event_, cancelEvent_.get(), status_, totalStopwatch_,
+                                                 copyStopwatch_, launcher_);
+    server.HandOver();
 }
 
 void SluiceCopyAlgorithmMultiThread::Setup() {

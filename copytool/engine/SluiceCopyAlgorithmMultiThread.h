@@ -24,6 +24,10 @@
 #include "Stopwatch.h"
 #include "ThreadStart.h"
 
+namespace Marlin {
+class ElevatedInstanceLauncher;
+}
+
 namespace Marlin::Sluice {
 
 class CopyBufferManagerSemaphoreLock;
@@ -51,6 +55,9 @@ public:
     // Where the reader's and the writer's data requests go (null: the system's), from the
     // next run's set-up on. Borrowed; they must outlive the run.
     void SetTransfers(CopyItemTransfer* readerTransfer, CopyItemTransfer* writerTransfer);
+    // What starts the elevated instance at a hand-over (null: the system's elevation).
+    // Borrowed; it must outlive the run.
+    void SetElevationLauncher(Marlin::ElevatedInstanceLauncher* launcher);
     // The searches the enumeration lists folders with (empty: the platform's).
     void SetSearch(SearchMaker search);
 
@@ -70,6 +77,10 @@ private:
     void Enumerate();
     void CreateBufferPool();
     void RunThreads();
+    // The elevated instance's start: the status the normal instance sends, reported as enumerated.
+    void ReceiveStatus();
+    // The rest of the job goes to an elevated instance, served until it ends.
+    void HandOver();
     // Waits until both copy threads have ended, watching the cancel event for them
     // meanwhile; a thread that stops on an error makes the other one stop too.
     void WatchThreads(SluiceCopyThreadContext& context, const HANDLE (&threads)[2]);
@@ -91,6 +102,7 @@ private:
     Marlin::PipeCommandClient* elevateClient_ = nullptr;  // not owned
     CopyItemTransfer* readerTransfer_ = nullptr;           // not owned; null: the system's
     CopyItemTransfer* writerTransfer_ = nullptr;           // not owned; null: the system's
+    Marlin::ElevatedInstanceLauncher* launcher_ = nullptr;  // not owned; null: the system's
     SearchMaker search_;
 };
 

@@ -138,7 +138,15 @@ void SluiceCoreDisplayStatus::AttachException(std::unique_ptr<Marlin::Exception>
 void SluiceCoreDisplayStatus::TakeSample(const SluiceCoreDisplayStatusLapTime& current,
                                          SluiceCoreDisplayStatusLapTime& previous, LapTimes& laps,
                                          LapTimes& totals) {
-    if (current.milliseconds != 0 && current.bytes != 0) totals.push_back(current);
+    // Only the last entry of a list is ever read (Speed, SecondsLeft), so a list keeps
+    // that one alone: kept whole, the lists grew by two entries a second, and every copy
+    // of the status and every event relayed from an elevated instance carried them all
+    // (some hundred thousand after ten hours).
+    const auto keepLast = [](LapTimes& list, const SluiceCoreDisplayStatusLapTime& sample) {
+        list.clear();
+        list.push_back(sample);
+    };
+    if (current.milliseconds != 0 && current.bytes != 0) keepLast(totals, current);
 
     // Until a first lap exists, the lap runs from the start of the copy.
     SluiceCoreDisplayStatusLapTime lap = current;
@@ -152,7 +160,7 @@ void SluiceCoreDisplayStatus::TakeSample(const SluiceCoreDisplayStatusLapTime& c
                                                  current.bytes - previous.bytes);
         }
     }
-    if (lap.milliseconds != 0 && lap.bytes != 0) laps.push_back(lap);
+    if (lap.milliseconds != 0 && lap.bytes != 0) keepLast(laps, lap);
 
     previous = current;
 }

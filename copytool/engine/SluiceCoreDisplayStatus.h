@@ -27,9 +27,10 @@ public:
     SluiceCoreDisplayStatus& operator=(SluiceCoreDisplayStatus&& other) noexcept;
     virtual ~SluiceCoreDisplayStatus();
 
-    // Records one cumulative sample (copy time, weighted bytes) of one side: appends it
-    // to totals and its difference from previous to laps, leaving out samples that say
-    // nothing (no time or no bytes); previous always becomes current.
+    // Records one cumulative sample (copy time, weighted bytes) of one side: it becomes
+    // the entry of totals and its difference from previous the entry of laps, leaving out
+    // samples that say nothing (no time or no bytes); previous always becomes current.
+    // Each list holds its latest entry only, the one Speed and SecondsLeft read.
     static void TakeSample(const SluiceCoreDisplayStatusLapTime& current, SluiceCoreDisplayStatusLapTime& previous,
                            LapTimes& laps, LapTimes& totals);
     // Bytes per second of the last lap; 0 without a lap.

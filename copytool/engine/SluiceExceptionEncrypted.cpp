@@ -6,7 +6,7 @@ namespace Marlin::Sluice {
 
 SluiceExceptionEncrypted::SluiceExceptionEncrypted() : SluiceException(EncryptionQuestion) {}
 
-SluiceExceptionEncrypted::SluiceExceptionEncrypted(std::wstring path, const WIN32_FILE_ATTRIBUTE_DATA& attributes)
+SluiceExceptionEncrypted::SluiceExceptionEncrypted(std::wstring path, const Marlin::FileAttributeData& attributes)
     : SluiceException(EncryptionQuestion), path(std::move(path)), attributes(attributes) {}
 
 SluiceExceptionEncrypted::~SluiceExceptionEncrypted() = default;

@@ -2,10 +2,9 @@
 // so copying it would lose the encryption.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 
+#include "FileAttributeData.h"
 #include "SluiceException.h"
 
 namespace Marlin::Sluice {
@@ -13,11 +12,11 @@ namespace Marlin::Sluice {
 class SluiceExceptionEncrypted : public SluiceException {
 public:
     SluiceExceptionEncrypted();
-    SluiceExceptionEncrypted(std::wstring path, const WIN32_FILE_ATTRIBUTE_DATA& attributes);
+    SluiceExceptionEncrypted(std::wstring path, const Marlin::FileAttributeData& attributes);
     ~SluiceExceptionEncrypted() override;
 
     std::wstring path;
-    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    Marlin::FileAttributeData attributes{};
 };
 
 }  // namespace Marlin::Sluice

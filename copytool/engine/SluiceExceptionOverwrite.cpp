@@ -7,9 +7,9 @@ namespace Marlin::Sluice {
 SluiceExceptionOverwrite::SluiceExceptionOverwrite() : SluiceException(OverwriteQuestion) {}
 
 SluiceExceptionOverwrite::SluiceExceptionOverwrite(std::wstring sourcePath,
-                                                   const WIN32_FILE_ATTRIBUTE_DATA& sourceAttributes,
+                                                   const Marlin::FileAttributeData& sourceAttributes,
                                                    std::wstring destinationPath,
-                                                   const WIN32_FILE_ATTRIBUTE_DATA& destinationAttributes)
+                                                   const Marlin::FileAttributeData& destinationAttributes)
     : SluiceException(OverwriteQuestion),
       sourcePath(std::move(sourcePath)),
       sourceAttributes(sourceAttributes),

@@ -2,10 +2,9 @@
 // Both attribute blocks go to the dialog so the user can compare the two items.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 
+#include "FileAttributeData.h"
 #include "SluiceException.h"
 
 namespace Marlin::Sluice {
@@ -13,14 +12,14 @@ namespace Marlin::Sluice {
 class SluiceExceptionOverwrite : public SluiceException {
 public:
     SluiceExceptionOverwrite();
-    SluiceExceptionOverwrite(std::wstring sourcePath, const WIN32_FILE_ATTRIBUTE_DATA& sourceAttributes,
-                             std::wstring destinationPath, const WIN32_FILE_ATTRIBUTE_DATA& destinationAttributes);
+    SluiceExceptionOverwrite(std::wstring sourcePath, const Marlin::FileAttributeData& sourceAttributes,
+                             std::wstring destinationPath, const Marlin::FileAttributeData& destinationAttributes);
     ~SluiceExceptionOverwrite() override;
 
     std::wstring sourcePath;
-    WIN32_FILE_ATTRIBUTE_DATA sourceAttributes{};
+    Marlin::FileAttributeData sourceAttributes{};
     std::wstring destinationPath;
-    WIN32_FILE_ATTRIBUTE_DATA destinationAttributes{};
+    Marlin::FileAttributeData destinationAttributes{};
 };
 
 }  // namespace Marlin::Sluice

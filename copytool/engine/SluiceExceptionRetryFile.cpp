@@ -2,11 +2,16 @@
 
 #include <utility>
 
+#ifdef _WIN32
 #include "ElevationProbe.h"
 #include "Paths.h"
+#endif
 
 namespace Marlin::Sluice {
 
+SluiceExceptionRetryFile::SluiceExceptionRetryFile() : SluiceException(RetryQuestion) {}
+
+#ifdef _WIN32
 namespace {
 
 bool ReadAttributes(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& attributes) {
@@ -18,8 +23,6 @@ bool ReadAttributes(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& attribu
 }
 
 }  // namespace
-
-SluiceExceptionRetryFile::SluiceExceptionRetryFile() : SluiceException(RetryQuestion) {}
 
 SluiceExceptionRetryFile::SluiceExceptionRetryFile(const Marlin::WindowsFileException& error)
     : SluiceExceptionRetryFile(error, ElevationProbe()) {}
@@ -44,6 +47,7 @@ void SluiceExceptionRetryFile::Locate(const std::wstring& failedPath) {
     path = Marlin::GetParentFolder(path, 1);
     if (!Marlin::IsDriveRoot(path)) attributesValid = ReadAttributes(path, attributes) ? 1 : 0;
 }
+#endif
 
 SluiceExceptionRetryFile::SluiceExceptionRetryFile(const SluiceExceptionRetryFile& other)
     : SluiceException(other),

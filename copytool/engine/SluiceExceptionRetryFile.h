@@ -4,12 +4,11 @@
 // administrator rights makes sense.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "FileAttributeData.h"
 #include "SluiceException.h"
 #include "WindowsFileException.h"
 
@@ -20,12 +19,16 @@ class ElevationProbe;
 class SluiceExceptionRetryFile : public SluiceException {
 public:
     SluiceExceptionRetryFile();
+#ifdef _WIN32
     // Borrows error as inner: the engine asks while the caught exception is still alive.
+    // These look at the file system and the token; the pipe reader, which also builds
+    // natively, makes the exception empty and fills it.
     explicit SluiceExceptionRetryFile(const Marlin::WindowsFileException& error);
     SluiceExceptionRetryFile(const Marlin::WindowsFileException& error, const ElevationProbe& elevation);
     // A temporary would be gone before anyone looked at inner.
     explicit SluiceExceptionRetryFile(Marlin::WindowsFileException&&) = delete;
     SluiceExceptionRetryFile(Marlin::WindowsFileException&&, const ElevationProbe&) = delete;
+#endif
 
     // A copy of an exception that owns its inner exception owns a copy of it, so each
     // deletes only its own and a copy may outlive the original. A borrowed inner stays
@@ -45,12 +48,14 @@ public:
     int32_t ownsInner = 0;                           // 1: inner is deleted with this exception
     const Marlin::WindowsFileException* inner = nullptr;
     std::wstring path;                               // the item, or its parent when it is gone
-    WIN32_FILE_ATTRIBUTE_DATA attributes{};          // of path; zero unless attributesValid
+    Marlin::FileAttributeData attributes{};          // of path; zero unless attributesValid
     int32_t attributesValid = 0;
     int32_t elevated = 0;                            // 1: administrator rights would add nothing
 
 private:
+#ifdef _WIN32
     void Locate(const std::wstring& failedPath);
+#endif
     void ReleaseInner() noexcept;
 };
 

@@ -12,8 +12,8 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/WrittenDestinations.cpp)
   target_include_directories(quaysail_algorithm PUBLIC ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(quaysail_algorithm PUBLIC quaysail_core quaysail_readwrite quaysail_buffers
-                        quaysail_enumeration quaysail_exceptions quaysail_items quaysail_apputil quay_thread
-                        quay_common)
+                        quaysail_enumeration quaysail_exceptions quaysail_items quaysail_apputil quaysail_elevate
+                        quay_thread quay_common)
 
   add_library(quaysail_engine INTERFACE)
   target_link_libraries(quaysail_engine INTERFACE quaysail_items quaysail_exceptions quaysail_displaystatus

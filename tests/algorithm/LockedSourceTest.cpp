@@ -133,7 +133,7 @@ TEST_CASE("a held source that is let go before retry is copied") {
     CHECK(!quaytest::Exists(source / L"s"));
 }
 
-TEST_CASE("continuing with administrator rights stops both threads and keeps the request") {
+TEST_CASE("continuing with administrator rights stops both threads; a refused prompt then ends the job, nothing lost") {
     quaytest::TempDir source(L'C'), target(L'D');
     Build(source / L"s", kTree, 3);
     const TreeFacts sources = Snapshot(source / L"s");

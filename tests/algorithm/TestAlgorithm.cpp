@@ -1,12 +1,33 @@
 #include "TestAlgorithm.h"
 
+#include "ElevatedInstanceLauncher.h"
+
 using namespace Marlin::Sluice;
 
 namespace algotest {
 
+namespace {
+
+// The elevation prompt, refused.
+class RefusedPrompt : public Marlin::ElevatedInstanceLauncher {
+protected:
+    BOOL Execute(SHELLEXECUTEINFOW&) override {
+        SetLastError(ERROR_CANCELLED);
+        return FALSE;
+    }
+};
+
+RefusedPrompt& TheRefusedPrompt() {
+    static RefusedPrompt prompt;
+    return prompt;
+}
+
+}  // namespace
+
 TestAlgorithm::TestAlgorithm(const SluiceOption& option, SluiceCoreEvent& event, AlgorithmHooks& hooks)
     : SluiceCopyAlgorithmMultiThread(option, event), hooks_(hooks) {
     SetTransfers(hooks_.readerTransfer, hooks_.writerTransfer);
+    SetElevationLauncher(hooks_.launcher ? hooks_.launcher : &TheRefusedPrompt());
     SetSearch(hooks_.search);
 }
 

@@ -12,6 +12,9 @@
 #include "SluiceCopyAlgorithmMultiThread.h"
 #include "SluiceCore.h"
 
+namespace Marlin {
+class ElevatedInstanceLauncher;
+}
 namespace Marlin::Sluice {
 class CopyItemTransfer;
 }
@@ -24,6 +27,9 @@ struct AlgorithmHooks {
     DWORD lateByMs = 0;
     Marlin::Sluice::CopyItemTransfer* readerTransfer = nullptr;
     Marlin::Sluice::CopyItemTransfer* writerTransfer = nullptr;
+    // What starts the elevated instance at a hand-over; null: a prompt the user refuses (a
+    // test program is no copy tool, and must never be started as an elevated instance).
+    Marlin::ElevatedInstanceLauncher* launcher = nullptr;
     Marlin::Sluice::SearchMaker search;  // the enumeration's folder searches; empty: the platform's
     std::atomic<int32_t> elevationNeeded{-1};  // what the algorithm said when it was destroyed
     std::atomic<int> threadsCreated{0};
