@@ -97,6 +97,44 @@ std::wstring GetLongPath(const std::wstring& path) {
     });
 }
 
+std::wstring RemoveLongPathPrefix(const std::wstring& path) {
+    if (PathStartsWith(path, L"\\\\?\\UNC\\")) return L"\\\\" + path.substr(8);
+    if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
+    return path;
+}
+
+bool IsAbsolutePath(const std::wstring& path) {
+    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) return true;
+    return path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\';
+}
+
+std::wstring MakeAbsolutePath(const std::wstring& path) {
+    const std::wstring plain = RemoveLongPathPrefix(path);
+    if (plain.empty()) return plain;
+    // Only the plain form resolves "." and ".." on Windows, and a relative path given the
+    // "\\?\" form is taken as a literal name ("\\?\sub" stays "\\?\sub"). The prefix is
+    // needed only to lift the length limit of an absolute path.
+    const bool needsPrefix = IsAbsolutePath(plain) && plain.size() >= MAX_PATH;
+    std::wstring full = needsPrefix ? RemoveLongPathPrefix(GetFullPath(ToLongPath(plain))) : GetFullPath(plain);
+    return full.empty() ? plain : full;
+}
+
+std::wstring NormalizeSourcePath(const std::wstring& source) {
+    const auto withoutTrailingBackslash = [](const std::wstring& path) {
+        return IsDriveRoot(path) ? path : RemoveTrailingBackslash(path);
+    };
+    const std::wstring full = withoutTrailingBackslash(MakeAbsolutePath(source));
+    if (full.empty()) return full;
+    // Wine's GetLongPathNameW leaves 8.3 elements of a "\\?\" path as they are, so the plain
+    // form is used wherever the length allows it. Longer paths need the prefix, with which
+    // Windows still expands short elements.
+    std::wstring longForm =
+        full.size() < MAX_PATH ? GetLongPath(full) : RemoveLongPathPrefix(GetLongPath(ToLongPath(full)));
+    // A missing path has no long form; it keeps its full form and fails when it is listed.
+    if (longForm.empty()) return full;
+    return withoutTrailingBackslash(longForm);
+}
+
 void SplitPath(const std::wstring& path, std::wstring* drive, std::wstring* folder, std::wstring* baseName,
                std::wstring* extension) {
     // The C runtime's rules, without its component length limits (long paths pass here):

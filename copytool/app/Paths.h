@@ -13,6 +13,20 @@ std::wstring RemoveTrailingBackslash(const std::wstring& path);
 std::wstring ToLongPath(const std::wstring& path);
 std::wstring GetFullPath(const std::wstring& path);
 std::wstring GetLongPath(const std::wstring& path);
+// "\\?\C:\a" gives "C:\a", "\\?\UNC\srv\share" gives "\\srv\share"; other text unchanged.
+std::wstring RemoveLongPathPrefix(const std::wstring& path);
+// True for "X:\..." (or "X:/...") and for "\\server\..." forms.
+bool IsAbsolutePath(const std::wstring& path);
+// The absolute form of path without the "\\?\" prefix: "." and ".." resolved, forward
+// slashes turned into backslashes, a relative path taken against the current folder.
+// Falls back to the text itself (prefix removed) when it cannot be resolved.
+std::wstring MakeAbsolutePath(const std::wstring& path);
+// The form in which a source heads its item tree: absolute, long names instead of 8.3
+// elements where the path exists, no trailing backslash except on a drive root ("C:\").
+// Items are placed into their tree by cutting the head's path off the front of each item's
+// path, so the source text that becomes the head and the text the walk extends must be
+// the same string; normalising a normalised source changes nothing.
+std::wstring NormalizeSourcePath(const std::wstring& source);
 // Any output may be null.
 void SplitPath(const std::wstring& path, std::wstring* drive, std::wstring* folder, std::wstring* baseName,
                std::wstring* extension);

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
+#include "FileIdentity.h"
 #include "Paths.h"
 
 namespace Marlin {
@@ -38,9 +40,17 @@ void RemoveRepeatedSources(std::vector<std::wstring>& sources) {
 }
 
 void RemoveSourcesInDestination(std::vector<std::wstring>& sources, const std::wstring& destination) {
+    // By identity too: a destination reached through another drive letter, a link or a
+    // share is the source's own folder all the same, and "moving" into it would copy each
+    // file onto itself and then delete it.
+    const std::optional<FileIdentity> target = FileIdentity::Of(destination);
     sources.erase(std::remove_if(sources.begin(), sources.end(),
                                  [&](const std::wstring& source) {
-                                     return PathEquals(GetParentFolder(source, 1), destination);
+                                     const std::wstring parent = GetParentFolder(source, 1);
+                                     if (PathEquals(parent, destination)) return true;
+                                     if (!target) return false;
+                                     const std::optional<FileIdentity> folder = FileIdentity::Of(parent);
+                                     return folder && *folder == *target;
                                  }),
                   sources.end());
 }
@@ -57,6 +67,7 @@ bool IsSameDrive(const std::vector<std::wstring>& sources, const std::wstring& d
 }
 
 bool IsDestinationInsideSource(const std::vector<std::wstring>& sources, const std::wstring& destination) {
+    std::optional<std::vector<FileIdentity>> chain;  // asked once, for the first folder source
     for (const auto& source : sources) {
         if (source.empty() || !IsExistingFolder(source)) continue;
         if (PathEquals(destination, source)) return true;
@@ -64,6 +75,10 @@ bool IsDestinationInsideSource(const std::vector<std::wstring>& sources, const s
         // ends in its backslash and contains every path of its drive.
         const std::wstring prefix = source.back() == L'\\' ? source : source + L'\\';
         if (PathStartsWith(destination, prefix)) return true;
+        // Another name of the source's folder in the destination's path (a substituted
+        // letter, a junction, a share, a short name) hides it from the text.
+        if (!chain) chain = FolderChain(destination);
+        if (IsSameOrBelowFolder(*chain, source)) return true;
     }
     return false;
 }

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "EnumerationPaths.h"
 #include "Paths.h"
 
 namespace Marlin::Sluice {

@@ -20,11 +20,24 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
+// Holds the lock hook for one operation.
+class CopyBufferManager::Held {
+public:
+    explicit Held(const CopyBufferManager& owner) : owner_(owner) { owner_.Lock(); }
+    ~Held() { owner_.Unlock(); }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+
+private:
+    const CopyBufferManager& owner_;
+};
+
 CopyBufferManager::CopyBufferManager(const VirtualAllocater::LockCalls& lockCalls) : memory_(lockCalls) {}
 
 CopyBufferManager::~CopyBufferManager() { DestroyPool(); }
 
 int32_t CopyBufferManager::CreatePool(uint64_t poolSize, uint32_t alignment) {
+    Held held(*this);
     if (memory_.IsAllocated()) return 0;
     if (!memory_.Allocate(poolSize, true)) return 0;
     if (!buffers_.Initialize(memory_.GetAddress(), poolSize, alignment)) {
@@ -36,6 +49,7 @@ int32_t CopyBufferManager::CreatePool(uint64_t poolSize, uint32_t alignment) {
 }
 
 void CopyBufferManager::DestroyPool() {
+    Held held(*this);
     queue_.clear();
     buffers_.Reset();
     memory_.Release();
@@ -43,6 +57,7 @@ void CopyBufferManager::DestroyPool() {
 }
 
 void* CopyBufferManager::Allocate(uint64_t requestedSize, BufferSpan& span) {
+    Held held(*this);
     void* address = buffers_.Allocate(requestedSize, span);
     if (address != nullptr) {
         const uint64_t used = buffers_.GetUsedSize();
@@ -51,26 +66,38 @@ void* CopyBufferManager::Allocate(uint64_t requestedSize, BufferSpan& span) {
     return address;
 }
 
-void CopyBufferManager::Free(const BufferSpan& span) { buffers_.Free(span); }
+void CopyBufferManager::Free(const BufferSpan& span) {
+    Held held(*this);
+    buffers_.Free(span);
+}
 
-void CopyBufferManager::PushBack(const FileBufferQueueData& record) { queue_.push_back(record); }
-void CopyBufferManager::PushBack(FileBufferQueueData&& record) { queue_.push_back(std::move(record)); }
+void CopyBufferManager::PushBack(const FileBufferQueueData& record) {
+    FileBufferQueueData copy(record);
+    Held held(*this);
+    queue_.push_back(std::move(copy));
+}
 
 int32_t CopyBufferManager::PopFront(FileBufferQueueData& record) {
+    Held held(*this);
     if (queue_.empty()) return 0;
     record = std::move(queue_.front());
     queue_.pop_front();
     return 1;
 }
 
-void CopyBufferManager::PushFront(const FileBufferQueueData& record) { queue_.push_front(record); }
-void CopyBufferManager::PushFront(FileBufferQueueData&& record) { queue_.push_front(std::move(record)); }
+void CopyBufferManager::PushFront(const FileBufferQueueData& record) {
+    FileBufferQueueData copy(record);
+    Held held(*this);
+    queue_.push_front(std::move(copy));
+}
 
 void CopyBufferManager::RemoveFileBuffers(const std::wstring& path, FileBufferQueueData::ItemKey item) {
+    Held held(*this);
     // stable_partition keeps the order of the records that stay; their buffers are only
     // freed once the queue no longer refers to them.
-    auto removed = std::stable_partition(queue_.begin(), queue_.end(),
-                                         [&](const FileBufferQueueData& r) { return r.item != item || !SamePath(r.path, path); });
+    auto removed = std::stable_partition(queue_.begin(), queue_.end(), [&](const FileBufferQueueData& r) {
+        return r.item != item || !SamePath(r.path, path);
+    });
     for (auto it = removed; it != queue_.end(); ++it) buffers_.Free(BufferSpan{it->buffer, it->length});
     queue_.erase(removed, queue_.end());
 }
@@ -80,8 +107,16 @@ uint64_t CopyBufferManager::GetPoolSize() const { return buffers_.GetPoolSize();
 uint64_t CopyBufferManager::GetUsedSize() const { return buffers_.GetUsedSize(); }
 uint64_t CopyBufferManager::GetPeakUsedSize() const { return peakUsedSize_.load(std::memory_order_relaxed); }
 uint64_t CopyBufferManager::GetFreeSize() const { return buffers_.GetFreeSize(); }
-size_t CopyBufferManager::GetQueueCount() const { return queue_.size(); }
-size_t CopyBufferManager::GetBufferCount() const { return buffers_.GetBlockCount(); }
+
+size_t CopyBufferManager::GetQueueCount() const {
+    Held held(*this);
+    return queue_.size();
+}
+
+size_t CopyBufferManager::GetBufferCount() const {
+    Held held(*this);
+    return buffers_.GetBlockCount();
+}
 
 void* CopyBufferManager::GetPoolAddress() const { return buffers_.GetBase(); }
 bool CopyBufferManager::IsPoolLocked() const { return memory_.IsLocked(); }

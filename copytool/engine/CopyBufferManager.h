@@ -1,6 +1,8 @@
-// The buffer pool of one copy run without any locking: the pool memory, the first-fit
-// allocator inside it and the record queue. Use CopyBufferManagerSemaphoreLock when two
-// threads share it.
+// The buffer pool of one copy run: the pool memory, the first-fit allocator inside it and
+// the record queue. Every operation that changes or walks the queue or the allocator runs
+// inside the lock hook (Lock, Unlock), which does nothing here: a pool that one thread
+// uses needs no lock. CopyBufferManagerSemaphoreLock supplies the lock the reader and the
+// writer thread share.
 #pragma once
 
 #include <atomic>
@@ -29,13 +31,11 @@ public:
     void DestroyPool() override;
     void* Allocate(uint64_t requestedSize, BufferSpan& span) override;
     void Free(const BufferSpan& span) override;
+    // The record is copied before the lock is taken: the copy of its path may reach the
+    // heap, and the other thread need not wait for that.
     void PushBack(const FileBufferQueueData& record) override;
-    // The same, taking over a copy made beforehand (the locking wrapper copies the path
-    // before it takes its lock).
-    void PushBack(FileBufferQueueData&& record);
     int32_t PopFront(FileBufferQueueData& record) override;
     void PushFront(const FileBufferQueueData& record) override;
-    void PushFront(FileBufferQueueData&& record);
     void RemoveFileBuffers(const std::wstring& path, FileBufferQueueData::ItemKey item = nullptr) override;
     uint32_t GetAlignment() const override;
     uint64_t GetPoolSize() const override;
@@ -50,7 +50,16 @@ public:
     // Whether the pool memory is locked in physical memory.
     bool IsPoolLocked() const;
 
+protected:
+    // Taken around every locked operation and given back on every way out of it; Lock may
+    // throw, and then the operation does not run. Calls during construction and
+    // destruction reach this class's own (empty) hook.
+    virtual void Lock() const {}
+    virtual void Unlock() const {}
+
 private:
+    class Held;
+
     VirtualAllocater memory_;
     BufferManager buffers_;
     std::deque<FileBufferQueueData> queue_;

@@ -1,7 +1,7 @@
-// The buffer pool shared by the reader and the writer thread: every operation that
-// changes or walks the queue or the allocator runs while holding the pool's lock, a
-// semaphore of maximum count 1 used as a mutex. The size getters stay unlocked; they are
-// hints (see ICopyBufferManager).
+// The buffer pool shared by the reader and the writer thread: CopyBufferManager with its
+// lock hook filled in. Every operation that changes or walks the queue or the allocator
+// runs while holding the pool's lock, a semaphore of maximum count 1 used as a mutex. The
+// size getters stay unlocked; they are hints (see ICopyBufferManager).
 //
 // The reader and the writer take the lock several times per file, each time for well
 // under a microsecond, and almost never at the same moment. A wait on a semaphore and
@@ -18,16 +18,14 @@
 #pragma once
 
 #include <atomic>
-#include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "CopyBufferManager.h"
 #include "UniqueHandle.h"
 
 namespace Marlin::Sluice {
 
-class CopyBufferManagerSemaphoreLock : public ICopyBufferManager {
+class CopyBufferManagerSemaphoreLock : public CopyBufferManager {
 public:
     explicit CopyBufferManagerSemaphoreLock(
         const VirtualAllocater::LockCalls& lockCalls = VirtualAllocater::SystemLockCalls());
@@ -36,39 +34,17 @@ public:
     CopyBufferManagerSemaphoreLock(const CopyBufferManagerSemaphoreLock&) = delete;
     CopyBufferManagerSemaphoreLock& operator=(const CopyBufferManagerSemaphoreLock&) = delete;
 
+    // Makes the semaphore first (and closes it again when the pool is not made).
     int32_t CreatePool(uint64_t poolSize, uint32_t alignment) override;
+    // Closes the semaphore once the pool is gone.
     void DestroyPool() override;
-    void* Allocate(uint64_t requestedSize, BufferSpan& span) override;
-    void Free(const BufferSpan& span) override;
-    void PushBack(const FileBufferQueueData& record) override;
-    int32_t PopFront(FileBufferQueueData& record) override;
-    void PushFront(const FileBufferQueueData& record) override;
-    void RemoveFileBuffers(const std::wstring& path, FileBufferQueueData::ItemKey item = nullptr) override;
-    uint32_t GetAlignment() const override;
-    uint64_t GetPoolSize() const override;
-    uint64_t GetUsedSize() const override;
-    uint64_t GetPeakUsedSize() const override;
-    uint64_t GetFreeSize() const override;
-    size_t GetQueueCount() const override;
-    size_t GetBufferCount() const override;
 
-    void* GetPoolAddress() const;
-    bool IsPoolLocked() const;
+protected:
+    // Throws WindowsException when the wait for the semaphore fails.
+    void Lock() const override;
+    void Unlock() const override;
 
 private:
-    // Holds the lock for one operation, and gives it back on every way out.
-    class Hold {
-    public:
-        explicit Hold(const CopyBufferManagerSemaphoreLock& owner);
-        ~Hold();
-        Hold(const Hold&) = delete;
-        Hold& operator=(const Hold&) = delete;
-
-    private:
-        const CopyBufferManagerSemaphoreLock* owner_ = nullptr;
-    };
-
-    CopyBufferManager manager_;
     Marlin::KernelHandle semaphore_;
     // Threads that hold the lock or wait for it: 0 = free.
     mutable std::atomic<int32_t> contenders_{0};

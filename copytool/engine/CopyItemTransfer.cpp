@@ -37,6 +37,10 @@ BOOL CopyItemTransfer::Write(HANDLE file, uint64_t offset, const void* buffer, D
     return ::WriteFile(file, buffer, size, &transferred, nullptr);
 }
 
+BOOL CopyItemTransfer::Flush(HANDLE file) { return ::FlushFileBuffers(file); }
+
+BOOL CopyItemTransfer::Close(Marlin::FileHandle& file) { return file.close() ? TRUE : FALSE; }
+
 bool CopyItemTransfer::VolumeTakes(const std::wstring& destination, uint64_t size) {
     return size <= kFatLargestFile || !Marlin::IsFatVolume(destination);
 }

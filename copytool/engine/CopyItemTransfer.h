@@ -23,6 +23,8 @@
 #include <cstdint>
 #include <string>
 
+#include "UniqueHandle.h"
+
 namespace Marlin::Sluice {
 
 class CopyItemTransfer {
@@ -37,6 +39,12 @@ public:
     // A read that starts at or beyond the end of the file fails with ERROR_HANDLE_EOF.
     virtual BOOL Read(HANDLE file, uint64_t offset, void* buffer, DWORD size, DWORD& transferred);
     virtual BOOL Write(HANDLE file, uint64_t offset, const void* buffer, DWORD size, DWORD& transferred);
+    // Puts what was written to the file on its device (FlushFileBuffers).
+    virtual BOOL Flush(HANDLE file);
+    // Closes the file, saying whether the close worked: on some volumes (network shares
+    // above all) the last of the data is written only then, and a failure means the file is
+    // not complete. A failed close keeps the handle held, so a later close tries again.
+    virtual BOOL Close(Marlin::FileHandle& file);
 
     // Whether the volume of destination takes a file of size bytes. FAT volumes end a file
     // at 4 GiB - 1 bytes; every other file system takes far more than a copy can bring.

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "CopyItemReader.h"
 #include "CopyItemTransfer.h"
 #include "Paths.h"
+#include "ReadOnlyClearance.h"
 #include "SluiceException.h"
 #include "WindowsFileException.h"
 
@@ -96,31 +98,41 @@ void CopyItemWriter::Open(const std::wstring& destination, const std::wstring& s
     const bool unpaddedTail =
         (flags & FILE_FLAG_NO_BUFFERING) && alignedSize > size && !transfer_->VolumeTakes(destination, alignedSize);
 
-    DWORD disposition = CREATE_NEW;
-    DWORD clearedReadOnly = INVALID_FILE_ATTRIBUTES;  // the attributes to put back on failure
-    if (overwrite) {
-        const std::wstring longPath = ToLongPath(destination);
-        const DWORD existing = GetFileAttributesW(longPath.c_str());
-        if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) &&
-            SetFileAttributesW(longPath.c_str(), existing & ~DWORD{FILE_ATTRIBUTE_READONLY}))
-            clearedReadOnly = existing;
-        disposition = CREATE_ALWAYS;
+    const uint64_t presized = unpaddedTail ? RoundDown(size, alignment) : alignedSize;
+    // A file that is there already is not touched until its replacement is complete.
+    DestinationReplacement replacement;
+    Marlin::FileHandle file;
+    // A named stream belongs to its file, which was replaced as a whole just before: it is
+    // written in place.
+    const bool stream = RemoveStreamName(destination).size() != destination.size();
+    // A read-only file loses that attribute before a stream of it is written again.
+    std::optional<ReadOnlyClearance> clearance;
+    if (overwrite && stream) {
+        clearance.emplace(ToLongPath(destination));
+        file = CreateDestination(destination, CREATE_ALWAYS, flags, size, presized);
+    } else if (overwrite) {
+        replacement = DestinationReplacement(destination);
+        // A name that something else uses already (a file left by a killed run) is passed over.
+        for (int attempt = 0; attempt < 64 && !file; ++attempt) {
+            file = CreateDestination(replacement.NextTemporaryPath(), CREATE_NEW, flags, size, presized);
+            if (file) replacement.Created();
+            else if (GetLastError() != ERROR_FILE_EXISTS) break;
+        }
+    } else {
+        file = CreateDestination(destination, CREATE_NEW, flags, size, presized);
     }
-
-    Marlin::FileHandle file =
-        CreateDestination(destination, disposition, flags, size, unpaddedTail ? RoundDown(size, alignment) : alignedSize);
     if (!file) {
         const DWORD error = GetLastError();
-        // A file that was not replaced (held by someone, say) keeps its protection.
-        if (clearedReadOnly != INVALID_FILE_ATTRIBUTES)
-            SetFileAttributesW(ToLongPath(destination).c_str(), clearedReadOnly);
         manager_->PushFront(header);
         throw WindowsFileException(error, destination);
     }
+    if (clearance) clearance->Keep();
 
     sourcePath_ = source;
     item_ = item;
     destinationPath_ = destination;
+    writtenPath_ = replacement.Active() ? replacement.TemporaryPath() : destination;
+    replacement_ = std::move(replacement);
     file_ = std::move(file);
     fileSize_ = size;
     alignedSize_ = alignedSize;
@@ -158,38 +170,50 @@ void CopyItemWriter::Finish() {
     // zeros in a copy that looks complete.
     if (bytesWritten_ != fileSize_) throw SluiceException(SluiceException::InconsistentJob);
 
-    // The trim comes first: changing the end of a file stamps its modification time on
-    // the way (on a handle reopened for it, and on file systems that do so for every
-    // size change), which would undo a last-write time set before it.
-    if (fileSize_ < alignedSize_) {
-        if (setFileInformationByHandle_) {
-            FILE_END_OF_FILE_INFO end;
-            end.EndOfFile = Large(fileSize_);
-            if (!setFileInformationByHandle_(file_.get(), FileEndOfFileInfo, &end, sizeof end))
-                throw WindowsFileException(GetLastError(), destinationPath_);
-        } else {
-            // Without the call, the end of file is set through a handle that is not
-            // unbuffered, as the file pointer of an unbuffered one may only sit at sector
-            // boundaries.
-            CloseFile();
-            Marlin::FileHandle file(CreateFileW(ToLongPath(destinationPath_).c_str(), GENERIC_WRITE, 0, nullptr,
-                                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-            if (!file) throw WindowsFileException(GetLastError(), destinationPath_);
-            if (!SetFilePointerEx(file.get(), Large(fileSize_), nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()))
-                throw WindowsFileException(GetLastError(), destinationPath_);
-            file_ = std::move(file);
+    // A finish that failed part-way goes on where it stopped: the file is closed only once
+    // everything before the close has worked.
+    if (!closed_) {
+        // The trim comes first: changing the end of a file stamps its modification time on
+        // the way (on a handle reopened for it, and on file systems that do so for every
+        // size change), which would undo a last-write time set before it.
+        if (fileSize_ < alignedSize_) {
+            if (setFileInformationByHandle_) {
+                FILE_END_OF_FILE_INFO end;
+                end.EndOfFile = Large(fileSize_);
+                if (!setFileInformationByHandle_(file_.get(), FileEndOfFileInfo, &end, sizeof end))
+                    throw WindowsFileException(GetLastError(), destinationPath_);
+            } else {
+                // Without the call, the end of file is set through a handle that is not
+                // unbuffered, as the file pointer of an unbuffered one may only sit at sector
+                // boundaries.
+                CloseFile();
+                Marlin::FileHandle file(CreateFileW(ToLongPath(writtenPath_).c_str(), GENERIC_WRITE, 0, nullptr,
+                                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                if (!file) throw WindowsFileException(GetLastError(), destinationPath_);
+                if (!SetFilePointerEx(file.get(), Large(fileSize_), nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()))
+                    throw WindowsFileException(GetLastError(), destinationPath_);
+                file_ = std::move(file);
+            }
         }
+        if (!SetFileTime(file_.get(), nullptr, nullptr, &sourceInformation_.ftLastWriteTime))
+            throw WindowsFileException(GetLastError(), destinationPath_);
+        if (flushOnFinish_ && !transfer_->Flush(file_.get())) throw WindowsFileException(GetLastError(), destinationPath_);
+        // The copy is complete only once it is closed: its source may be deleted next.
+        if (!transfer_->Close(file_)) throw WindowsFileException(GetLastError(), destinationPath_);
+        closed_ = true;
     }
-    if (!SetFileTime(file_.get(), nullptr, nullptr, &sourceInformation_.ftLastWriteTime))
-        throw WindowsFileException(GetLastError(), destinationPath_);
+    if (replacement_.Active() && !replacement_.Commit()) throw WindowsFileException(GetLastError(), destinationPath_);
 }
 
 void CopyItemWriter::Close() {
     CloseFile();
     ReleaseBuffer();
+    replacement_.Discard();  // nothing once it was put in place
     sourcePath_.clear();
     item_ = nullptr;
     destinationPath_.clear();
+    writtenPath_.clear();
+    closed_ = false;
     fileSize_ = 0;
     alignedSize_ = 0;
     unbuffered_ = false;
@@ -201,7 +225,9 @@ void CopyItemWriter::Close() {
 void CopyItemWriter::Abort() {
     if (IsOpen()) {
         CloseFile();
-        DeleteFileW(ToLongPath(destinationPath_).c_str());
+        // A replacement goes without its old file ever having been touched.
+        DeleteFileW(ToLongPath(writtenPath_).c_str());
+        replacement_.Discard();
     }
     ReleaseBuffer();
     if (manager_ && !sourcePath_.empty()) manager_->RemoveFileBuffers(sourcePath_, item_);
@@ -294,7 +320,7 @@ void CopyItemWriter::PrepareUnpaddedTail() {
         // opened again; a failed reopen leaves the writer without a handle, and the retry
         // opens once more.
         CloseFile();
-        Marlin::FileHandle file(CreateFileW(ToLongPath(destinationPath_).c_str(), GENERIC_WRITE, 0, nullptr,
+        Marlin::FileHandle file(CreateFileW(ToLongPath(writtenPath_).c_str(), GENERIC_WRITE, 0, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!file) throw WindowsFileException(GetLastError(), destinationPath_);
         file_ = std::move(file);

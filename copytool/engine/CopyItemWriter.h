@@ -9,6 +9,11 @@
 // WindowsFileException with the destination path; the writer keeps its file, position and
 // held buffer, so calling the same operation again is the retry. Abort removes a
 // destination that this writer created and did not complete.
+//
+// An existing destination (overwrite) is never opened for writing: the new file is written
+// under a temporary name beside it and takes its place only when Finish has completed and
+// closed it (DestinationReplacement). Until then the old file is untouched, and Abort only
+// removes the temporary file.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +22,7 @@
 #include <string>
 
 #include "BufferSpan.h"
+#include "DestinationReplacement.h"
 #include "DynamicFunctionObject.h"
 #include "UniqueHandle.h"
 #include "ICopyBufferManager.h"
@@ -46,8 +52,16 @@ public:
                       FileBufferQueueData::ItemKey item = nullptr);
     // Writes the next data record of the file; written is the number of file bytes it added.
     virtual void WriteNext(uint64_t& written, bool& mustWait);
-    // Once every byte is written: trims the file to its size, then sets the last-write time.
+    // Once every byte is written: trims the file to its size, sets the last-write time,
+    // flushes it when asked to (SetFlushOnFinish), closes it checking the close, and puts a
+    // replacement in the old file's place. Called again after a failure it goes on from
+    // where it failed.
     virtual void Finish();
+    // Whether Finish puts each file's data on the device before it closes it: for moves to
+    // removable and network volumes, where the source goes once its copy is closed.
+    void SetFlushOnFinish(bool flush) { flushOnFinish_ = flush; }
+    // What the reader saw of the open file's source when it opened it (its header record).
+    const BY_HANDLE_FILE_INFORMATION& GetSourceInformation() const { return sourceInformation_; }
     virtual void Close();
     // Deletes the destination when a file is open, drops the file's buffers, then closes.
     virtual void Abort();
@@ -93,6 +107,7 @@ private:
     std::wstring sourcePath_;
     FileBufferQueueData::ItemKey item_ = nullptr;
     std::wstring destinationPath_;
+    std::wstring writtenPath_;  // the destination, or the temporary file replacing it
     Marlin::FileHandle file_;
     uint64_t fileSize_ = 0;
     uint64_t alignedSize_ = 0;
@@ -105,6 +120,9 @@ private:
     uint64_t remaining_ = 0;
     uint64_t bytesWritten_ = 0;
     CopyItemTransfer* transfer_;
+    DestinationReplacement replacement_;  // active while an existing destination is replaced
+    bool flushOnFinish_ = false;
+    bool closed_ = false;  // Finish has closed the complete file
 };
 
 }  // namespace Marlin::Sluice

@@ -1,6 +1,5 @@
 #include "EnumerateSources.h"
 
-#include "EnumerationPaths.h"
 #include "FindCopyItem.h"
 #include "Paths.h"
 #include "Volumes.h"

@@ -34,6 +34,7 @@ FindCopyItem::FindCopyItem(NTFSDataStream::BackupStreamOpener open) : FindCopyIt
 
 FindCopyItem::FindCopyItem(Calls calls) : calls_(std::move(calls)) {
     if (!calls_.open) calls_.open = &NTFSDataStream::CBackupStream::Open;
+    if (!calls_.inspect) calls_.inspect = &InspectFolder;
 }
 
 FindCopyItem::~FindCopyItem() = default;
@@ -42,6 +43,8 @@ bool FindCopyItem::Run(const std::wstring& source, bool streams, bool move, Copy
     streams_ = streams;
     move_ = move;
     stack_.clear();
+    walked_.clear();
+    keepSource_.clear();
     item_ = CopyItemData();
     stopped_ = nullptr;
     bool done = false;
@@ -64,8 +67,13 @@ bool FindCopyItem::Walk(CopyItemsData& items) {
     while (!stack_.empty()) {
         bool dropped = false;
         item_ = CopyItemData();
+        const size_t itemLevel = stack_.size() - 1;
         if (!Step(Call::Next, dropped) && !dropped) stack_.pop_back();
         if (item_.kind == CopyItemKind::None) continue;  // a level dropped before it handed anything out
+        // The folders the walk is in are those listed at the item's level and below it; a
+        // level that handed out its last item still counts for that item.
+        while (!walked_.empty() && walked_.back().level > itemLevel) walked_.pop_back();
+        if (item_.kind == CopyItemKind::DeleteFile && !keepSource_.empty() && item_.path == keepSource_) continue;
 
         // An item the tree refuses means the walk and the tree disagree about the paths; a
         // job built on such a tree would copy the wrong things, so the source fails instead.
@@ -74,12 +82,29 @@ bool FindCopyItem::Walk(CopyItemsData& items) {
 
         // A folder's entries and a file's streams come before whatever the level below
         // prepared next (the next entry, or the file's DeleteFile marker).
-        if (recurse_ && item_.kind == CopyItemKind::Folder)
-            Push(std::make_unique<FindCopyItemCoreSubFolder2>(item_.path, move_, calls_.search), placed);
-        if (streams_ && item_.kind == CopyItemKind::File)
-            Push(std::make_unique<FindCopyItemCoreNTFSDataStream2>(item_.path, calls_.open), CopyItemTree::iterator());
+        if (recurse_ && item_.kind == CopyItemKind::Folder) EnterFolder(placed);
+        if (streams_ && item_.kind == CopyItemKind::File) ListStreams(placed);
     }
     return true;
+}
+
+void FindCopyItem::EnterFolder(const CopyItemTree::iterator& placed) {
+    const FolderFacts facts = calls_.inspect(item_.path);
+    for (const WalkedFolder& folder : walked_)
+        if (facts.identity && folder.identity && *folder.identity == *facts.identity) return;
+    const bool deletesHere = walked_.empty() ? move_ : walked_.back().deletes;
+    // What a link shows belongs to its target, wherever that is: copied, never deleted.
+    const bool deletesBelow = deletesHere && !facts.link;
+    const size_t level = stack_.size();
+    Push(std::make_unique<FindCopyItemCoreSubFolder2>(item_.path, deletesBelow, deletesHere, calls_.search), placed);
+    if (stack_.size() > level) walked_.push_back(WalkedFolder{level, facts.identity, deletesBelow});
+}
+
+void FindCopyItem::ListStreams(const CopyItemTree::iterator& placed) {
+    // The file's node stands for the level: a skipped listing marks the file, which is then
+    // left out, and its DeleteFile marker, still to come from the level below, is dropped.
+    Push(std::make_unique<FindCopyItemCoreNTFSDataStream2>(item_.path, calls_.open), placed);
+    if (placed.node() && placed->HasFlags(CopyItemFlags::Skip)) keepSource_ = item_.path;
 }
 
 void FindCopyItem::Push(std::unique_ptr<IFindCopyItemCore> core, const CopyItemTree::iterator& folder) {

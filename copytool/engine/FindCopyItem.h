@@ -3,17 +3,27 @@
 // file's streams on top, so memory grows with the depth of the tree, not its size. Items
 // arrive in pre-order, each folder before its entries, a file before its streams and the
 // move markers after what they depend on.
+//
+// A move never deletes through a link: below a junction or directory link the entries are
+// copied as the link shows them but get no markers; only the link itself is removed. A
+// folder that is one of the folders the walk is already in (a link back to an ancestor,
+// which Wine even shows as a plain folder) is listed but not entered again, and keeps its
+// source: there is no end to such a walk, and nothing below it is the move's own. A file
+// whose named streams cannot be listed is asked about like a folder; skipped, it is left
+// out and a move keeps it.
 #pragma once
 
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CFindEx.h"
 #include "CopyItemData.h"
 #include "CopyItemsData.h"
+#include "FolderFacts.h"
 #include "IBackupStream.h"
 #include "IFindCopyItemCore.h"
 #include "WindowsFileException.h"
@@ -33,6 +43,7 @@ public:
         NTFSDataStream::BackupStreamOpener open;  // streams; default: the platform's backup interface
         SearchMaker search;                       // default: CFindEx
         ListingQuestion question;                 // default: a listing failure fails the walk
+        FolderInspector inspect;                  // default: InspectFolder
     };
 
     // Streams are read through the platform's backup interface.
@@ -68,10 +79,21 @@ private:
     // the level has more to say; false when it is done or was dropped (then it is popped
     // for a First and item_ stays empty).
     bool Step(Call call, bool& dropped);
+    void EnterFolder(const CopyItemTree::iterator& placed);
+    void ListStreams(const CopyItemTree::iterator& placed);
     ListingAnswer Ask(const IFindCopyItemCore::ListingFailure& failure);
 
     Calls calls_;  // before the stack: stream levels borrow its opener
     std::vector<Level> stack_;
+    // A folder the walk is in: the stack level that lists it, what it is, and whether the
+    // markers of a move may be set below it (not below a link).
+    struct WalkedFolder {
+        size_t level;
+        std::optional<Marlin::FileIdentity> identity;
+        bool deletes;
+    };
+    std::vector<WalkedFolder> walked_;
+    std::wstring keepSource_;  // a file left out for its streams: its DeleteFile marker goes too
     CopyItemData item_;
     const bool recurse_ = true;
     bool streams_ = false;

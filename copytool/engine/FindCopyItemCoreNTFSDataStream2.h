@@ -1,6 +1,8 @@
 // The named data streams of one file, one Stream item each (path: the file's path followed
 // by the stream name, such as "C:\s\a.txt:s1:$DATA"). The unnamed default stream is the
-// file's own data and is left out.
+// file's own data and is left out. A file whose streams cannot be listed (it cannot be
+// opened for it, or the backup stream fails part-way) throws ListingFailure from First:
+// its streams would be lost without a word otherwise.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +24,6 @@ public:
 
     bool First() override;
     bool Next(CopyItemData& item) override;
-
 private:
     void SkipDefaultStreams();
 

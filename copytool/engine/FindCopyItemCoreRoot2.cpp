@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "EnumerationPaths.h"
 #include "Paths.h"
 #include "ShellLibraryFunctions.h"
 #include "WindowsFileException.h"

@@ -7,7 +7,11 @@
 namespace Marlin::Sluice {
 
 FindCopyItemCoreSubFolder2::FindCopyItemCoreSubFolder2(std::wstring folder, bool move, const SearchMaker& search)
-    : folder_(std::move(folder)), find_(MakeSearch(search)), move_(move) {}
+    : FindCopyItemCoreSubFolder2(std::move(folder), move, move, search) {}
+
+FindCopyItemCoreSubFolder2::FindCopyItemCoreSubFolder2(std::wstring folder, bool move, bool removeSelf,
+                                                       const SearchMaker& search)
+    : folder_(std::move(folder)), find_(MakeSearch(search)), move_(move), removeSelf_(removeSelf) {}
 
 FindCopyItemCoreSubFolder2::~FindCopyItemCoreSubFolder2() = default;
 
@@ -77,7 +81,7 @@ bool FindCopyItemCoreSubFolder2::Settle() {
         failure_ = find_->SearchError();
         return true;
     }
-    if (!hasItem_ && move_ && !markerEmitted_ && !IsDriveRoot(folder_)) {
+    if (!hasItem_ && removeSelf_ && !markerEmitted_ && !IsDriveRoot(folder_)) {
         item_ = CopyItemData(folder_, 0, CopyItemKind::RemoveFolder);
         markerEmitted_ = true;
         hasItem_ = true;

@@ -1,6 +1,8 @@
 // The entries of one folder ("." and ".." left out), each moved file followed by its
 // DeleteFile marker, and for a move the folder's RemoveFolder marker after everything else.
-// A drive root is never removed.
+// A drive root is never removed. A link in a move is listed without the markers of its
+// entries (they belong to its target) but with its own RemoveFolder marker, which removes
+// the link alone.
 //
 // A folder that cannot be listed, or whose search breaks off half way, throws
 // ListingFailure instead of ending early: the folder's contents are then not known, and a
@@ -20,7 +22,10 @@ namespace Marlin::Sluice {
 
 class FindCopyItemCoreSubFolder2 : public IFindCopyItemCore {
 public:
+    // move: the entries' DeleteFile markers and the folder's own RemoveFolder marker;
+    // removeSelf decides the latter on its own.
     FindCopyItemCoreSubFolder2(std::wstring folder, bool move, const SearchMaker& search = SearchMaker());
+    FindCopyItemCoreSubFolder2(std::wstring folder, bool move, bool removeSelf, const SearchMaker& search);
     ~FindCopyItemCoreSubFolder2() override;
 
     bool First() override;
@@ -43,6 +48,7 @@ private:
     AlreadyListed listed_;
     bool hasItem_ = false;
     bool move_;
+    bool removeSelf_;
     bool markerEmitted_ = false;
     bool hasFollowing_ = false;  // the search holds an entry that has not been prepared yet
     DWORD failure_ = ERROR_SUCCESS;  // the search broke off with this error; Next reports it

@@ -43,6 +43,19 @@ uint64_t Milliseconds(const Marlin::Stopwatch& stopwatch) {
 
 Marlin::KernelHandle MakeEvent() { return Marlin::KernelHandle(::CreateEventW(nullptr, FALSE, FALSE, nullptr)); }
 
+// Removable and network volumes may still hold a closed file's data back; a moved file's
+// source goes right after its copy is closed, so there the copy is flushed first. The
+// option creator writes every file unbuffered (a threshold of 0) to the disks it takes for
+// removable ones. Fixed disks keep their own write cache and their speed.
+bool FlushesMovedFiles(const SluiceOption& option) {
+    if (option.move != 1) return false;
+    if (option.noBufferingThreshold == 0) return true;
+    wchar_t root[MAX_PATH + 1] = {};
+    if (!::GetVolumePathNameW(option.destination.c_str(), root, MAX_PATH)) return false;
+    const UINT type = ::GetDriveTypeW(root);
+    return type == DRIVE_REMOVABLE || type == DRIVE_REMOTE;
+}
+
 // Waits for a thread whatever happens: the run's objects must outlive every copy thread.
 void WaitUntilEnded(HANDLE thread) {
     while (::WaitForSingleObject(thread, INFINITE) == WAIT_FAILED) ::Sleep(10);
@@ -123,6 +136,7 @@ void SluiceCopyAlgorithmMultiThread::Setup() {
             throw SluiceException(SluiceException::SetupFailed);
         reader_->SetTransfer(readerTransfer_);
         writer_->SetTransfer(writerTransfer_);
+        writer_->SetFlushOnFinish(FlushesMovedFiles(option_));
     } catch (const SluiceException& failure) {
         if (failure.type == SluiceException::SetupFailed) throw;
         throw SluiceException(SluiceException::SetupFailed);

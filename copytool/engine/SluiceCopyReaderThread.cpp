@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CopyItemReader.h"
+#include "FileIdentity.h"
 #include "ICopyBufferManager.h"
 #include "Paths.h"
 #include "SluiceCopyThreadContext.h"
@@ -12,7 +13,6 @@
 #include "SluiceException.h"
 #include "SluiceExceptionEncrypted.h"
 #include "SluiceExceptionOverwrite.h"
-#include "SluiceExceptionRetryFile.h"
 #include "SluiceOption.h"
 #include "SluiceStatus.h"
 #include "WindowsFileException.h"
@@ -28,56 +28,29 @@ bool HasAny(const CopyItemTree::iterator& item, CopyItemFlags bits) {
 }  // namespace
 
 SluiceCopyReaderThread::SluiceCopyReaderThread(SluiceCopyThreadContext& context, CopyItemReader& reader)
-    : context_(context), reader_(reader) {}
+    : SluiceCopyThread(context, Sides{context.status.readCursor, context.readerThread, context.readerWakeEvent,
+                                      context.status.writeCursor, context.writerThread, context.writerWakeEvent,
+                                      SluiceException::ReaderWaitFailed}),
+      reader_(reader) {}
 
 SluiceCopyReaderThread::~SluiceCopyReaderThread() = default;
 
-void SluiceCopyReaderThread::Run() noexcept {
-    context_.RunCopyThread([this] { Loop(); }, nullptr, context_.status.readCursor, context_.readerThread);
-}
-
-void SluiceCopyReaderThread::Loop() {
-    SluiceStatus& status = context_.status;
+void SluiceCopyReaderThread::Begin() {
     if (context_.resumesReceivedStatus)
-        status.SkipToReadable();
+        context_.status.SkipToReadable();
     else
-        status.BeginRead(context_.option.destination);
-
-    while (status.readCursor.IsWalking()) {
-        context_.CheckCancel();
-        bool mustWait = false;
-        try {
-            if (SkipMarked()) ReadStep(mustWait);
-        } catch (const SluiceExceptionEncrypted& question) {
-            int32_t answer = SluiceCoreEvent::NoAnswer;
-            context_.event.AskEncrypted(question, answer);
-            ApplyReaderAnswer(answer);
-        } catch (const SluiceExceptionOverwrite& question) {
-            int32_t answer = SluiceCoreEvent::NoAnswer;
-            context_.event.AskOverwrite(question, answer);
-            ApplyReaderAnswer(answer);
-        } catch (const Marlin::WindowsFileException& failure) {
-            // The question borrows the failure, which lives until this handler ends.
-            const SluiceExceptionRetryFile question(failure);
-            int32_t answer = SluiceCoreEvent::NoAnswer;
-            context_.event.AskRetryFile(question, answer);
-            ApplyReaderAnswer(answer);
-        }
-        NotifyProgress();
-        if (mustWait) ReaderWait();
-    }
+        context_.status.BeginRead(context_.option.destination);
 }
 
-void SluiceCopyReaderThread::ReadStep(bool& mustWait) {
-    switch (context_.status.readCursor.Kind()) {
+void SluiceCopyReaderThread::Step(bool& mustWait) {
+    switch (cursor_.Kind()) {
     case CopyItemKind::File:
-        CheckOverwrite();
-        ReadItem(mustWait);
+        if (CheckOverwrite()) ReadItem(mustWait);
         return;
     case CopyItemKind::Folder:
-        CheckOverwrite();
+        if (!CheckOverwrite()) return;
         CheckFolderEncryption();
-        context_.status.AdvanceRead();  // a folder has nothing to read
+        Advance();  // a folder has nothing to read
         return;
     case CopyItemKind::Stream:
         // A stream goes wherever its file went; its file had the overwrite check.
@@ -88,20 +61,38 @@ void SluiceCopyReaderThread::ReadStep(bool& mustWait) {
     }
 }
 
-void SluiceCopyReaderThread::CheckOverwrite() {
-    const SluiceStatusItemInfo& cursor = context_.status.readCursor;
-    const CopyItemTree::iterator item = cursor.Node();
-    if (HasAny(item, CopyItemFlags::ReadOpened | CopyItemFlags::OverwriteApproved | CopyItemFlags::DestinationAbsent))
-        return;
+void SluiceCopyReaderThread::Advance() { context_.status.AdvanceRead(); }
 
-    const std::wstring destination = cursor.ItemDestinationPath();
+void SluiceCopyReaderThread::DropOpenItem(FileBufferQueueData::ItemKey item) {
+    if (reader_.IsOpen() && reader_.GetItem() == item) reader_.Abort();
+}
+
+bool SluiceCopyReaderThread::CheckOverwrite() {
+    const CopyItemTree::iterator item = cursor_.Node();
+    if (HasAny(item, CopyItemFlags::ReadOpened | CopyItemFlags::OverwriteApproved | CopyItemFlags::DestinationAbsent))
+        return true;
+
+    const std::wstring destination = cursor_.ItemDestinationPath();
     WIN32_FILE_ATTRIBUTE_DATA destinationData{};
     if (!GetFileAttributesExW(ToLongPath(destination).c_str(), GetFileExInfoStandard, &destinationData)) {
         // Nothing below a missing destination can exist either: no more checks down there.
         SluiceStatus::MarkItemFlags(item, CopyItemFlags::DestinationAbsent, true);
-        return;
+        return true;
     }
-    const std::wstring source = cursor.ItemSourcePath();
+    const std::wstring source = cursor_.ItemSourcePath();
+    // The destination is the source itself under another name: replacing it would truncate
+    // the only copy, and a move would then delete it. Nothing to ask; the item fails, both
+    // names keep what they have, and the job goes on.
+    if (IsSameFile(source, destination)) {
+        context_.GiveUp(item, kSameFileError, destination);
+        return false;
+    }
+    // A file this job wrote itself is no file that was there before: no answer about those
+    // may replace it (two sources of one name into one folder).
+    if (context_.written.Contains(destination)) {
+        context_.GiveUp(item, ERROR_FILE_EXISTS, destination);
+        return false;
+    }
     WIN32_FILE_ATTRIBUTE_DATA sourceData{};
     if (!GetFileAttributesExW(ToLongPath(source).c_str(), GetFileExInfoStandard, &sourceData))
         throw Marlin::WindowsFileException(GetLastError(), source);
@@ -109,15 +100,14 @@ void SluiceCopyReaderThread::CheckOverwrite() {
 }
 
 void SluiceCopyReaderThread::CheckFolderEncryption() {
-    const SluiceStatusItemInfo& cursor = context_.status.readCursor;
-    const CopyItemTree::iterator item = cursor.Node();
+    const CopyItemTree::iterator item = cursor_.Node();
     if (context_.status.encryptionSupported == 1 ||
         HasAny(item, CopyItemFlags::ReadOpened | CopyItemFlags::EncryptionLossApproved))
         return;
     // An existing folder keeps whatever protection it has; nothing is lost by merging.
-    if (GetFileAttributesW(ToLongPath(cursor.ItemDestinationPath()).c_str()) != INVALID_FILE_ATTRIBUTES) return;
+    if (GetFileAttributesW(ToLongPath(cursor_.ItemDestinationPath()).c_str()) != INVALID_FILE_ATTRIBUTES) return;
 
-    const std::wstring source = cursor.ItemSourcePath();
+    const std::wstring source = cursor_.ItemSourcePath();
     WIN32_FILE_ATTRIBUTE_DATA sourceData{};
     if (!GetFileAttributesExW(ToLongPath(source).c_str(), GetFileExInfoStandard, &sourceData))
         throw Marlin::WindowsFileException(GetLastError(), source);
@@ -125,12 +115,11 @@ void SluiceCopyReaderThread::CheckFolderEncryption() {
 }
 
 void SluiceCopyReaderThread::ReadItem(bool& mustWait) {
-    SluiceStatus& status = context_.status;
-    const CopyItemTree::iterator item = status.readCursor.Node();
+    const CopyItemTree::iterator item = cursor_.Node();
     if (!reader_.IsOpen()) {
         const bool checkEncryption =
-            !(status.encryptionSupported == 1 || HasAny(item, CopyItemFlags::EncryptionLossApproved));
-        const std::wstring source = status.readCursor.ItemSourcePath();
+            !(context_.status.encryptionSupported == 1 || HasAny(item, CopyItemFlags::EncryptionLossApproved));
+        const std::wstring source = cursor_.ItemSourcePath();
         reader_.Open(source, source, checkEncryption, mustWait, item.node());
         if (mustWait) return;
         SluiceStatus::MarkItemFlags(item, CopyItemFlags::ReadOpened, false);
@@ -151,50 +140,18 @@ void SluiceCopyReaderThread::ReadItem(bool& mustWait) {
         NotifyProgress();
     }
     reader_.Close();
-    status.AdvanceRead();
+    Advance();
 }
 
-bool SluiceCopyReaderThread::SkipMarked() {
-    SluiceStatus& status = context_.status;
-    SluiceStatusItemInfo& cursor = status.readCursor;
-    while (cursor.IsWalking() && cursor.Node().node() && cursor.Node()->HasFlags(CopyItemFlags::Skip)) {
-        // By item, not by path: the same file may be an item of another tree too.
-        const FileBufferQueueData::ItemKey item = cursor.Node().node();
-        if (reader_.IsOpen() && reader_.GetItem() == item) reader_.Abort();
-        context_.manager.RemoveFileBuffers(cursor.ItemSourcePath(), item);
-        status.AdvanceRead();
-    }
-    return cursor.IsWalking();
+void SluiceCopyReaderThread::Skipped() {
+    // The writer may be waiting for this very item; it must pass over it now.
+    context_.WakeWriter();
 }
 
-void SluiceCopyReaderThread::ReaderWait() {
-    context_.WaitForPeer(context_.readerWakeEvent, context_.writerWakeEvent, context_.writerThread,
-                         context_.status.writeCursor, SluiceException::ReaderWaitFailed, writerEndedBefore_);
-}
-
-void SluiceCopyReaderThread::ApplyReaderAnswer(int32_t answer) {
-    const CopyItemTree::iterator item = context_.status.readCursor.Node();
-    switch (answer) {
-    case SluiceCoreEvent::Retry:
-        return;
-    case SluiceCoreEvent::Skip:
-        SluiceCopyThreadContext::MarkSkipped(item);
-        // The writer may be waiting for this very item; it must pass over it now.
-        context_.WakeWriter();
-        return;
-    case SluiceCoreEvent::WithoutEncryption:
-        SluiceStatus::MarkItemFlags(item, CopyItemFlags::EncryptionLossApproved, false);
-        return;
-    case SluiceCoreEvent::Overwrite:
-        SluiceStatus::MarkItemFlags(item, CopyItemFlags::OverwriteApproved, false);
-        return;
-    case SluiceCoreEvent::Elevate:
-        context_.SignalCancel();
-        throw SluiceException(SluiceException::ElevationRequested);
-    default:  // cancel, no answer, anything unknown
-        context_.SignalCancel();
-        throw SluiceException(SluiceException::Cancelled);
-    }
+bool SluiceCopyReaderThread::ApplyOwnAnswer(int32_t answer) {
+    if (answer != SluiceCoreEvent::WithoutEncryption) return false;
+    SluiceStatus::MarkItemFlags(cursor_.Node(), CopyItemFlags::EncryptionLossApproved, false);
+    return true;
 }
 
 void SluiceCopyReaderThread::WakeWriterWhenFilled() const {

@@ -10,41 +10,34 @@
 
 #include <cstdint>
 
-namespace Marlin {
-class Exception;
-}
+#include "SluiceCopyThread.h"
 
 namespace Marlin::Sluice {
 
 class CopyItemReader;
-class SluiceCopyThreadContext;
 
-class SluiceCopyReaderThread {
+class SluiceCopyReaderThread : public SluiceCopyThread {
 public:
     SluiceCopyReaderThread(SluiceCopyThreadContext& context, CopyItemReader& reader);
-    virtual ~SluiceCopyReaderThread();
-    SluiceCopyReaderThread(const SluiceCopyReaderThread&) = delete;
-    SluiceCopyReaderThread& operator=(const SluiceCopyReaderThread&) = delete;
-
-    // The thread body. Never throws; clears the published reader thread handle last.
-    void Run() noexcept;
+    ~SluiceCopyReaderThread() override;
 
 private:
-    void Loop();
-    void ReadStep(bool& mustWait);
-    void CheckOverwrite();
+    void Begin() override;
+    void Step(bool& mustWait) override;
+    void Advance() override;
+    void DropOpenItem(FileBufferQueueData::ItemKey item) override;
+    void NotifyProgress() const override;
+    void Skipped() override;
+    bool ApplyOwnAnswer(int32_t answer) override;
+
+    // False when the item was given up (its destination is the source itself, or a file
+    // this job wrote).
+    bool CheckOverwrite();
     void CheckFolderEncryption();
     void ReadItem(bool& mustWait);
-    // Passes over items the user skipped; false once the cursor has stopped walking.
-    bool SkipMarked();
-    void ReaderWait();
-    void ApplyReaderAnswer(int32_t answer);
     void WakeWriterWhenFilled() const;
-    void NotifyProgress() const;
 
-    SluiceCopyThreadContext& context_;
     CopyItemReader& reader_;
-    bool writerEndedBefore_ = false;
 };
 
 }  // namespace Marlin::Sluice

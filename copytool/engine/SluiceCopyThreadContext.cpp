@@ -1,11 +1,11 @@
 #include "SluiceCopyThreadContext.h"
 
-#include "Exception.h"
 #include "SluiceCoreEvent.h"
 #include "SluiceException.h"
 #include "SluiceStatus.h"
 #include "SluiceStatusItemInfo.h"
 #include "Stopwatch.h"
+#include "WindowsFileException.h"
 
 namespace Marlin::Sluice {
 
@@ -54,38 +54,6 @@ void SluiceCopyThreadContext::WakeReader() const { Wake(readerWaiting_, readerWa
 
 void SluiceCopyThreadContext::WakeWriter() const { Wake(writerWaiting_, writerWakeEvent); }
 
-void SluiceCopyThreadContext::RunCopyThread(const std::function<void()>& loop, const std::function<void()>& cleanUp,
-                                            SluiceStatusItemInfo& cursor,
-                                            std::atomic<HANDLE>& publishedThread) noexcept {
-    auto stopWith = [&](const Marlin::Exception* failure) noexcept {
-        if (cleanUp) {
-            try {
-                cleanUp();
-            } catch (...) {
-            }
-        }
-        try {
-            event.NotifyError(failure);
-        } catch (...) {
-            // Not even the report got through; the state below still tells the others.
-        }
-        cursor.SetState(SluiceStatusItemInfo::Stopped);
-    };
-    if (!abandoned.load()) {
-        try {
-            loop();
-        } catch (const SluiceException& stop) {
-            if (stop.type == SluiceException::ElevationRequested) elevationNeeded.store(1);
-            stopWith(&stop);
-        } catch (const Marlin::Exception& stop) {
-            stopWith(&stop);
-        } catch (...) {
-            stopWith(nullptr);  // a failure from outside the family has nothing to show
-        }
-    }
-    publishedThread.store(nullptr);
-}
-
 void SluiceCopyThreadContext::MarkSkipped(const CopyItemTree::iterator_base& item) {
     if (!item.node()) return;
     SluiceStatus::MarkItemFlags(item, CopyItemFlags::Skip, true);
@@ -93,6 +61,15 @@ void SluiceCopyThreadContext::MarkSkipped(const CopyItemTree::iterator_base& ite
     for (auto* sibling = item.node()->parent->first_child; sibling; sibling = sibling->next_sibling) {
         if (sibling->data.kind == CopyItemKind::DeleteFile) sibling->data.AddFlags(CopyItemFlags::Skip);
     }
+}
+
+void SluiceCopyThreadContext::GiveUp(const CopyItemTree::iterator_base& item, uint32_t error,
+                                     const std::wstring& path) const {
+    const Marlin::WindowsFileException failure(error, path);
+    event.NotifyError(&failure);
+    MarkSkipped(item);
+    WakeReader();
+    WakeWriter();
 }
 
 uint64_t SluiceCopyThreadContext::TotalMs() const {

@@ -13,9 +13,10 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
+#include <string>
 
 #include "CopyItemsData.h"
+#include "WrittenDestinations.h"
 
 namespace Marlin {
 class Stopwatch;
@@ -98,14 +99,14 @@ public:
     // skipped stream also keeps its file's source: deleting the file would take the
     // stream's data with it although the stream was never copied.
     static void MarkSkipped(const CopyItemTree::iterator_base& item);
+    // Gives an item up as an error of its own, without a question (its destination is its
+    // source by another name, or a file this job wrote): reports it, skips the item with
+    // everything that depends on it (a move keeps the source) and wakes the other thread,
+    // which may be waiting for it. The job goes on.
+    void GiveUp(const CopyItemTree::iterator_base& item, uint32_t error, const std::wstring& path) const;
 
-    // The body of a copy thread, shared by the reader and the writer: runs loop unless the
-    // run was abandoned; a failure that escapes it runs cleanUp (when given), is reported
-    // as an error notification and stops the thread's cursor, and an elevation request
-    // is kept for the engine thread. The thread's published handle is cleared last.
-    // Never throws.
-    void RunCopyThread(const std::function<void()>& loop, const std::function<void()>& cleanUp,
-                       SluiceStatusItemInfo& cursor, std::atomic<HANDLE>& publishedThread) noexcept;
+    // The destination files this job has written.
+    WrittenDestinations written;
 
     uint64_t TotalMs() const;
     uint64_t CopyMs() const;

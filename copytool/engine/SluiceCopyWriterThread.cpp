@@ -1,18 +1,17 @@
 #include "SluiceCopyWriterThread.h"
 
-#include <windows.h>
-
 #include <string>
 
 #include "CopyItemWriter.h"
 #include "CreateFolderLike.h"
+#include "FileIdentity.h"
 #include "ICopyBufferManager.h"
 #include "Paths.h"
+#include "ReadOnlyClearance.h"
 #include "SluiceCopyThreadContext.h"
 #include "SluiceCoreEvent.h"
 #include "SluiceException.h"
 #include "SluiceExceptionOverwrite.h"
-#include "SluiceExceptionRetryFile.h"
 #include "SluiceOption.h"
 #include "SluiceStatus.h"
 #include "WindowsFileException.h"
@@ -26,53 +25,29 @@ bool Has(const CopyItemTree::iterator& item, CopyItemFlags bit) { return item->H
 }  // namespace
 
 SluiceCopyWriterThread::SluiceCopyWriterThread(SluiceCopyThreadContext& context, CopyItemWriter& writer)
-    : context_(context), writer_(writer) {}
+    : SluiceCopyThread(context, Sides{context.status.writeCursor, context.writerThread, context.writerWakeEvent,
+                                      context.status.readCursor, context.readerThread, context.readerWakeEvent,
+                                      SluiceException::WriterWaitFailed}),
+      writer_(writer) {}
 
 SluiceCopyWriterThread::~SluiceCopyWriterThread() = default;
 
-void SluiceCopyWriterThread::Run() noexcept {
-    // A half-written destination must not stay behind looking like a copy.
-    context_.RunCopyThread([this] { Loop(); }, [this] { writer_.Abort(); }, context_.status.writeCursor,
-                           context_.writerThread);
-}
-
-void SluiceCopyWriterThread::Loop() {
-    SluiceStatus& status = context_.status;
+void SluiceCopyWriterThread::Begin() {
     if (context_.resumesReceivedStatus)
-        status.SkipToWritable();
+        context_.status.SkipToWritable();
     else
-        status.BeginWrite(context_.option.destination);
-
-    while (status.writeCursor.IsWalking()) {
-        context_.CheckCancel();
-        bool mustWait = false;
-        try {
-            if (SkipMarked()) WriteStep(mustWait);
-        } catch (const Marlin::WindowsFileException& failure) {
-            // A destination that appeared after the reader looked is a conflict, not an error.
-            const bool exists = failure.error == ERROR_ALREADY_EXISTS || failure.error == ERROR_FILE_EXISTS;
-            if (!exists || AskOverwriteOnCreate() == 0) {
-                // The question borrows the failure, which lives until this handler ends.
-                const SluiceExceptionRetryFile question(failure);
-                int32_t answer = SluiceCoreEvent::NoAnswer;
-                context_.event.AskRetryFile(question, answer);
-                ApplyWriterAnswer(answer);
-            }
-        }
-        NotifyProgress();
-        if (mustWait) WriterWait();
-    }
+        context_.status.BeginWrite(context_.option.destination);
 }
 
-void SluiceCopyWriterThread::WriteStep(bool& mustWait) {
-    const CopyItemTree::iterator item = context_.status.writeCursor.Node();
+void SluiceCopyWriterThread::Step(bool& mustWait) {
+    const CopyItemTree::iterator item = cursor_.Node();
     // The reader's bit says it is done with the item (or has at least queued its header);
     // until then there is nothing the writer may do with it.
     const auto needs = [&](CopyItemFlags readerBit) {
         mustWait = !Has(item, readerBit);
         return !mustWait;
     };
-    switch (context_.status.writeCursor.Kind()) {
+    switch (cursor_.Kind()) {
     case CopyItemKind::File:
     case CopyItemKind::Stream:
         if (needs(CopyItemFlags::ReadOpened)) WriteItem(mustWait);
@@ -91,12 +66,27 @@ void SluiceCopyWriterThread::WriteStep(bool& mustWait) {
     }
 }
 
+void SluiceCopyWriterThread::Advance() { context_.status.AdvanceWrite(); }
+
+void SluiceCopyWriterThread::DropOpenItem(FileBufferQueueData::ItemKey item) {
+    if (writer_.IsOpen() && writer_.GetItem() == item) writer_.Abort();  // deletes the incomplete destination
+}
+
+void SluiceCopyWriterThread::OnFailure(const Marlin::WindowsFileException& failure) {
+    // A destination that appeared after the reader looked is a conflict, not an error.
+    const bool exists = failure.error == ERROR_ALREADY_EXISTS || failure.error == ERROR_FILE_EXISTS;
+    if (!exists || AskOverwriteOnCreate() == 0) AskRetry(failure);
+}
+
+void SluiceCopyWriterThread::CleanUpOnStop() { writer_.Abort(); }
+
 void SluiceCopyWriterThread::WriteItem(bool& mustWait) {
-    SluiceStatus& status = context_.status;
+    const bool file = cursor_.Kind() == CopyItemKind::File;
     if (!writer_.IsOpen()) {
-        const bool overwrite = Has(status.writeCursor.Node(), CopyItemFlags::OverwriteApproved);
-        writer_.Open(status.writeCursor.ItemDestinationPath(), status.writeCursor.ItemSourcePath(), overwrite,
-                     mustWait, status.writeCursor.Node().node());
+        const bool overwrite = Has(cursor_.Node(), CopyItemFlags::OverwriteApproved);
+        if (overwrite && file && RefusesReplacement()) return;
+        writer_.Open(cursor_.ItemDestinationPath(), cursor_.ItemSourcePath(), overwrite, mustWait,
+                     cursor_.Node().node());
         if (mustWait) return;
         WakeReaderWhenFreed();  // the header's buffer went back to the pool
     }
@@ -109,125 +99,104 @@ void SluiceCopyWriterThread::WriteItem(bool& mustWait) {
         NotifyProgress();
     }
     writer_.Finish();
+    if (file) {
+        context_.written.Add(writer_.GetDestinationPath());
+        if (context_.option.move == 1) movedSource_ = SeenSourceFile(writer_.GetSourcePath(), writer_.GetSourceInformation());
+    }
     writer_.Close();
-    status.AdvanceWrite();
+    Advance();
+}
+
+bool SluiceCopyWriterThread::RefusesReplacement() {
+    const std::wstring destination = cursor_.ItemDestinationPath();
+    // The reader compared them when it asked; a name may have become an alias since, and
+    // replacing the source by itself would leave a move nothing to keep.
+    if (IsSameFile(cursor_.ItemSourcePath(), destination)) {
+        context_.GiveUp(cursor_.Node(), kSameFileError, destination);
+        return true;
+    }
+    // An answer given for the files that were there before does not cover one this job
+    // wrote: in a move that copy is the only one left of its source.
+    if (context_.written.Contains(destination)) {
+        context_.GiveUp(cursor_.Node(), ERROR_FILE_EXISTS, destination);
+        return true;
+    }
+    return false;
 }
 
 void SluiceCopyWriterThread::CreateFolder() {
-    SluiceStatus& status = context_.status;
-    const std::wstring destination = status.writeCursor.ItemDestinationPath();
+    const std::wstring destination = cursor_.ItemDestinationPath();
     const std::wstring longDestination = ToLongPath(destination);
-    if (Has(status.writeCursor.Node(), CopyItemFlags::OverwriteApproved)) {
+    if (Has(cursor_.Node(), CopyItemFlags::OverwriteApproved)) {
         const DWORD existing = GetFileAttributesW(longDestination.c_str());
         if (existing != INVALID_FILE_ATTRIBUTES) {
             // Merging means copying into the folder that is there. A file of that name is
             // no folder to copy into, and creating would only meet it again and ask the
             // same question for ever; the user has to clear the way or skip.
             if (!(existing & FILE_ATTRIBUTE_DIRECTORY)) throw Marlin::WindowsFileException(ERROR_DIRECTORY, destination);
-            status.AdvanceWrite();
+            Advance();
             return;
         }
     }
     // An existing destination fails with ERROR_ALREADY_EXISTS: the overwrite question.
-    if (!CreateFolderLike(ToLongPath(status.writeCursor.ItemSourcePath()), longDestination))
+    if (!CreateFolderLike(ToLongPath(cursor_.ItemSourcePath()), longDestination))
         throw Marlin::WindowsFileException(GetLastError(), destination);
-    status.AdvanceWrite();
+    Advance();
 }
 
 void SluiceCopyWriterThread::DeleteSourceFile() {
-    SluiceStatus& status = context_.status;
-    const std::wstring source = status.writeCursor.ItemSourcePath();
+    const std::wstring source = cursor_.ItemSourcePath();
     const std::wstring longSource = ToLongPath(source);
+    // The copy is of the file the reader opened. One appended to, cut or saved over since is
+    // not what was copied: it stays, as an error of its own, and the job goes on.
+    const uint32_t changed =
+        PathEquals(movedSource_.Path(), source) ? movedSource_.Check() : SeenSourceFile::ChangedError;
+    if (changed == SeenSourceFile::ChangedError) {
+        const Marlin::WindowsFileException kept(changed, source);
+        context_.event.NotifyError(&kept);
+        Advance();
+        return;
+    }
+    if (changed != 0) throw Marlin::WindowsFileException(changed, source);
     // The copy is complete at this point, so the read-only bit only stands between the move
     // and its end: DeleteFileW refuses such a file with access denied, which would make a
-    // move of read-only files ask about every one of them.
-    const DWORD attributes = GetFileAttributesW(longSource.c_str());
-    const bool clearedReadOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-                                 SetFileAttributesW(longSource.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-    DWORD error = ERROR_SUCCESS;
-    for (int32_t attempt = 0;; ++attempt) {
-        if (DeleteFileW(longSource.c_str())) {
-            status.AdvanceWrite();
-            return;
-        }
-        error = GetLastError();
-        if (attempt >= context_.option.retryCount) break;
-        ::Sleep(static_cast<DWORD>(context_.option.retryIntervalMs > 0 ? context_.option.retryIntervalMs : 0));
-    }
-    // The source stays, so it keeps its protection (a retry clears it again).
-    if (clearedReadOnly) SetFileAttributesW(longSource.c_str(), attributes);
-    throw Marlin::WindowsFileException(error, source);
+    // move of read-only files ask about every one of them. A source that stays keeps its
+    // protection (a retry clears it again).
+    ReadOnlyClearance clearance(longSource);
+    const DWORD error = Persist([&] { return DeleteFileW(longSource.c_str()); });
+    if (error != ERROR_SUCCESS) throw Marlin::WindowsFileException(error, source);
+    clearance.Keep();
+    Advance();
 }
 
 void SluiceCopyWriterThread::RemoveSourceFolder() {
-    SluiceStatus& status = context_.status;
-    const std::wstring source = status.writeCursor.ItemSourcePath();
+    const std::wstring source = cursor_.ItemSourcePath();
     const std::wstring longSource = ToLongPath(source);
-    DWORD error = ERROR_SUCCESS;
-    for (int32_t attempt = 0;; ++attempt) {
-        if (RemoveDirectoryW(longSource.c_str())) {
-            status.AdvanceWrite();
-            return;
-        }
-        error = GetLastError();
-        if (attempt >= context_.option.retryCount) break;
+    const DWORD error = Persist([&] { return RemoveDirectoryW(longSource.c_str()); });
+    if (error != ERROR_SUCCESS) throw Marlin::WindowsFileException(error, source);
+    Advance();
+}
+
+DWORD SluiceCopyWriterThread::Persist(const std::function<BOOL()>& attempt) const {
+    for (int32_t tries = 0;; ++tries) {
+        if (attempt()) return ERROR_SUCCESS;
+        const DWORD error = GetLastError();
+        if (tries >= context_.option.retryCount) return error;
         ::Sleep(static_cast<DWORD>(context_.option.retryIntervalMs > 0 ? context_.option.retryIntervalMs : 0));
     }
-    throw Marlin::WindowsFileException(error, source);
-}
-
-bool SluiceCopyWriterThread::SkipMarked() {
-    SluiceStatus& status = context_.status;
-    SluiceStatusItemInfo& cursor = status.writeCursor;
-    while (cursor.IsWalking() && cursor.Node().node() && cursor.Node()->HasFlags(CopyItemFlags::Skip)) {
-        // By item, not by path: the same file may be an item of another tree too.
-        const FileBufferQueueData::ItemKey item = cursor.Node().node();
-        if (writer_.IsOpen() && writer_.GetItem() == item) writer_.Abort();  // deletes the incomplete destination
-        context_.manager.RemoveFileBuffers(cursor.ItemSourcePath(), item);
-        status.AdvanceWrite();
-    }
-    return cursor.IsWalking();
-}
-
-void SluiceCopyWriterThread::WriterWait() {
-    context_.WaitForPeer(context_.writerWakeEvent, context_.readerWakeEvent, context_.readerThread,
-                         context_.status.readCursor, SluiceException::WriterWaitFailed, readerEndedBefore_);
 }
 
 int32_t SluiceCopyWriterThread::AskOverwriteOnCreate() {
-    const SluiceStatusItemInfo& cursor = context_.status.writeCursor;
-    const std::wstring destination = cursor.ItemDestinationPath();
-    const std::wstring source = cursor.ItemSourcePath();
+    if (cursor_.Kind() == CopyItemKind::File && RefusesReplacement()) return 1;
+    const std::wstring destination = cursor_.ItemDestinationPath();
+    const std::wstring source = cursor_.ItemSourcePath();
     WIN32_FILE_ATTRIBUTE_DATA destinationData{};
     WIN32_FILE_ATTRIBUTE_DATA sourceData{};
     if (!GetFileAttributesExW(ToLongPath(destination).c_str(), GetFileExInfoStandard, &destinationData) ||
         !GetFileAttributesExW(ToLongPath(source).c_str(), GetFileExInfoStandard, &sourceData))
         return 0;
-    const SluiceExceptionOverwrite question(source, sourceData, destination, destinationData);
-    int32_t answer = SluiceCoreEvent::NoAnswer;
-    context_.event.AskOverwrite(question, answer);
-    ApplyWriterAnswer(answer);
+    AskOverwrite(SluiceExceptionOverwrite(source, sourceData, destination, destinationData));
     return 1;
-}
-
-void SluiceCopyWriterThread::ApplyWriterAnswer(int32_t answer) {
-    const CopyItemTree::iterator item = context_.status.writeCursor.Node();
-    switch (answer) {
-    case SluiceCoreEvent::Retry:
-        return;
-    case SluiceCoreEvent::Skip:
-        SluiceCopyThreadContext::MarkSkipped(item);
-        return;
-    case SluiceCoreEvent::Overwrite:
-        SluiceStatus::MarkItemFlags(item, CopyItemFlags::OverwriteApproved, false);
-        return;
-    case SluiceCoreEvent::Elevate:
-        context_.SignalCancel();
-        throw SluiceException(SluiceException::ElevationRequested);
-    default:  // cancel, no answer, and "without encryption", which only the reader can act on
-        context_.SignalCancel();
-        throw SluiceException(SluiceException::Cancelled);
-    }
 }
 
 void SluiceCopyWriterThread::WakeReaderWhenFreed() const {

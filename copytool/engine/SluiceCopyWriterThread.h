@@ -8,46 +8,52 @@
 // which then deletes the destination file it had not finished.
 #pragma once
 
-#include <cstdint>
+#include <windows.h>
 
-namespace Marlin {
-class Exception;
-}
+#include <cstdint>
+#include <functional>
+
+#include "SeenSourceFile.h"
+#include "SluiceCopyThread.h"
 
 namespace Marlin::Sluice {
 
 class CopyItemWriter;
-class SluiceCopyThreadContext;
 
-class SluiceCopyWriterThread {
+class SluiceCopyWriterThread : public SluiceCopyThread {
 public:
     SluiceCopyWriterThread(SluiceCopyThreadContext& context, CopyItemWriter& writer);
-    virtual ~SluiceCopyWriterThread();
-    SluiceCopyWriterThread(const SluiceCopyWriterThread&) = delete;
-    SluiceCopyWriterThread& operator=(const SluiceCopyWriterThread&) = delete;
-
-    // The thread body. Never throws; clears the published writer thread handle last.
-    void Run() noexcept;
+    ~SluiceCopyWriterThread() override;
 
 private:
-    void Loop();
-    void WriteStep(bool& mustWait);
+    void Begin() override;
+    void Step(bool& mustWait) override;
+    void Advance() override;
+    void DropOpenItem(FileBufferQueueData::ItemKey item) override;
+    void NotifyProgress() const override;
+    void OnFailure(const Marlin::WindowsFileException& failure) override;
+    // A half-written destination must not stay behind looking like a copy.
+    void CleanUpOnStop() override;
+
     void WriteItem(bool& mustWait);
+    // True when the approved replacement of the cursor's file must not happen after all
+    // (the destination is the source itself, or a file this job wrote); the item is then
+    // given up as an error.
+    bool RefusesReplacement();
     void CreateFolder();
     void DeleteSourceFile();
     void RemoveSourceFolder();
-    // Passes over items the user skipped; false once the cursor has stopped walking.
-    bool SkipMarked();
-    void WriterWait();
+    // Runs attempt once and, while it fails, the option's retryCount more times
+    // retryIntervalMs apart (a virus scanner or an indexer lets go of a file within about a
+    // second); ERROR_SUCCESS, or the error of the last attempt.
+    DWORD Persist(const std::function<BOOL()>& attempt) const;
     // 1 when the overwrite question was asked and answered.
     int32_t AskOverwriteOnCreate();
-    void ApplyWriterAnswer(int32_t answer);
     void WakeReaderWhenFreed() const;
-    void NotifyProgress() const;
 
-    SluiceCopyThreadContext& context_;
     CopyItemWriter& writer_;
-    bool readerEndedBefore_ = false;
+    // The last moved file written, as its reader saw it; its DeleteFile marker comes next.
+    SeenSourceFile movedSource_;
 };
 
 }  // namespace Marlin::Sluice

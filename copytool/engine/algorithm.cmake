@@ -6,8 +6,10 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/CreateFolderLike.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SluiceCopyAlgorithmMultiThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SluiceCopyReaderThread.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SluiceCopyThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SluiceCopyThreadContext.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/SluiceCopyWriterThread.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/SluiceCopyWriterThread.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WrittenDestinations.cpp)
   target_include_directories(quaysail_algorithm PUBLIC ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(quaysail_algorithm PUBLIC quaysail_core quaysail_readwrite quaysail_buffers
                         quaysail_enumeration quaysail_exceptions quaysail_items quaysail_apputil quay_thread

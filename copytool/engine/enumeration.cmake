@@ -17,11 +17,11 @@ if(WIN32)
   add_library(quaysail_enumeration STATIC
     ${CMAKE_CURRENT_LIST_DIR}/CFindEx.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EnumerateSources.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/EnumerationPaths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreNTFSDataStream2.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreRoot2.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreSubFolder2.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/FindCopyItemCoreSubFolder2.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FolderFacts.cpp)
   target_include_directories(quaysail_enumeration PUBLIC ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(quaysail_enumeration PUBLIC quaysail_streamlist quaysail_items quaysail_apputil
                         quaysail_exceptions quay_common shlwapi)

@@ -17,13 +17,8 @@ using quaytest::TempDir;
 
 namespace {
 
-// The program as the build put it, a Linux path; Wine's Z: drive is the Linux root.
-std::wstring ProgramPath() {
-    std::wstring path = quaytest::Widen(QUAYSAIL_EXE_PATH);
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
-    return L"Z:" + path;
-}
+// The program as the build put it.
+std::wstring ProgramPath() { return quaytest::LinuxPathOnZ(QUAYSAIL_EXE_PATH); }
 
 std::wstring Quoted(const std::wstring& argument) { return L"\"" + argument + L"\""; }
 

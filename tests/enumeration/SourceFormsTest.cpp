@@ -6,14 +6,14 @@
 
 #include "EnumerateSources.h"
 #include "EnumerationChecks.h"
-#include "EnumerationPaths.h"
+#include "Paths.h"
 #include "TestFiles.h"
 #include "TestHarness.h"
 
 using namespace enumtest;
 using Marlin::Sluice::CopyItemsData;
 using Marlin::Sluice::EnumerateSources;
-using Marlin::Sluice::NormalizeSourcePath;
+using Marlin::NormalizeSourcePath;
 using quaytest::TempDir;
 
 namespace {

@@ -172,19 +172,32 @@ TEST_CASE("a file another process holds without sharing fails with error 32 and 
     }
     Queue(reader, from);  // the holder is gone: the retry opens it
 
+    // The replacement is written beside the held file and fails only where it would take
+    // the held file's place; that step is the retry.
+    bool mustWait = false;
     {
         CONTEXT("held read-only destination, overwrite");
         quaytest::WriteBytes(to, "someone else's");
         SetAttributes(to, FILE_ATTRIBUTE_READONLY);
         FileHolder holder(to);
-        CHECK_EQ(OpenError(writer, to, from, true), uint32_t{ERROR_SHARING_VIOLATION});
-        CHECK(pool.Records().at(0).IsHeader());
-        // Not replaced, so still protected.
+        writer.Open(to, from, true, mustWait);
+        REQUIRE(!mustWait);
+        uint64_t n = 0;
+        while (writer.GetBytesWritten() < writer.GetFileSize()) writer.WriteNext(n, mustWait);
+        uint32_t error = 0;
+        try {
+            writer.Finish();
+        } catch (const WindowsFileException& e) {
+            error = e.error;
+        }
+        CHECK_EQ(error, uint32_t{ERROR_SHARING_VIOLATION});
+        CHECK_EQ(pool->GetUsedSize(), 0u);
+        // Not replaced, so still protected, and still what it was.
         CHECK_EQ(FileData(to).dwFileAttributes & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+        CHECK(quaytest::ReadBytes(to) == "someone else's");
     }
-    bool mustWait = false;
-    writer.Open(to, from, true, mustWait);
-    REQUIRE(!mustWait);
-    WriteAll(writer);
+    writer.Finish();
+    writer.Close();
     CHECK(quaytest::ReadBytes(to) == bytes);
+    CHECK_EQ(quaytest::ListNames(target.path()).size(), size_t{1});  // no temporary file left
 }

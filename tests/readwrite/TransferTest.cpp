@@ -2,6 +2,7 @@
 // the write requests that made it, unbuffered and aligned where they must be.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,28 @@ namespace {
 
 constexpr uint64_t MiB = 1024 * 1024;
 constexpr uint64_t AllOnes = ~uint64_t{0};
+
+// Queues the whole of from in one record, then writes it to to and finishes it, on the
+// calling thread; opened runs once the destination is open.
+void CopyInOneRecord(Marlin::Sluice::CopyItemReader& reader, Marlin::Sluice::CopyItemWriter& writer,
+                     const std::wstring& from, const std::wstring& to, const std::function<void()>& opened = {}) {
+    bool mustWait = false, queued = false;
+    reader.Open(from, from, false, mustWait);
+    REQUIRE(!mustWait);
+    reader.ReadNext(queued, mustWait);
+    REQUIRE(queued);
+    writer.Open(to, from, false, mustWait);
+    REQUIRE(!mustWait);
+    if (opened) opened();
+    while (writer.GetBytesWritten() < writer.GetFileSize()) {
+        uint64_t n = 0;
+        writer.WriteNext(n, mustWait);
+        REQUIRE(!mustWait);
+    }
+    writer.Finish();
+    writer.Close();
+    reader.Close();
+}
 
 }  // namespace
 
@@ -177,22 +200,7 @@ TEST_CASE("a destination is sized before its first write only when one write req
         CopyItemWriter& writer = row.withoutSetFileInformation ? oldSystemWriter : plainWriter;
         reader.Initialize(pool.get(), 16 * MiB);
         writer.Initialize(pool.get(), row.writeChunk, AllOnes);
-        bool mustWait = false, queued = false;
-        reader.Open(from, from, false, mustWait);
-        REQUIRE(!mustWait);
-        reader.ReadNext(queued, mustWait);
-        REQUIRE(queued);
-        writer.Open(to, from, false, mustWait);
-        REQUIRE(!mustWait);
-        CHECK_EQ(FileSize(to), row.sizeAfterOpen);
-        while (writer.GetBytesWritten() < writer.GetFileSize()) {
-            uint64_t n = 0;
-            writer.WriteNext(n, mustWait);
-            REQUIRE(!mustWait);
-        }
-        writer.Finish();
-        writer.Close();
-        reader.Close();
+        CopyInOneRecord(reader, writer, from, to, [&] { CHECK_EQ(FileSize(to), row.sizeAfterOpen); });
         CHECK_EQ(FileSize(to), row.size);
         CHECK(quaytest::ReadBytes(to) == bytes);
         quaytest::RemoveTree(to);
@@ -233,20 +241,7 @@ TEST_CASE("an unbuffered tail whose padding would pass the volume's largest file
         reader.Initialize(pool.get(), 16 * MiB);
         writer.Initialize(pool.get(), 16384, 0);
         writer.SetTransfer(&transfer);
-        bool mustWait = false, queued = false;
-        reader.Open(from, from, false, mustWait);
-        reader.ReadNext(queued, mustWait);
-        REQUIRE(queued);
-        writer.Open(to, from, false, mustWait);
-        REQUIRE(!mustWait);
-        while (writer.GetBytesWritten() < writer.GetFileSize()) {
-            uint64_t n = 0;
-            writer.WriteNext(n, mustWait);
-            REQUIRE(!mustWait);
-        }
-        writer.Finish();
-        writer.Close();
-        reader.Close();
+        CopyInOneRecord(reader, writer, from, to);
         CHECK_EQ(FileSize(to), row.size);
         CHECK(quaytest::ReadBytes(to) == bytes);
 

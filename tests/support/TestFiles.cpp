@@ -16,6 +16,13 @@ std::wstring Widen(const std::string& utf8) {
     return out;
 }
 
+std::wstring LinuxPathOnZ(const std::string& linuxPath) {
+    std::wstring path = Widen(linuxPath);
+    for (auto& c : path)
+        if (c == L'/') c = L'\\';
+    return L"Z:" + path;
+}
+
 static std::wstring Long(const std::wstring& p) {
     if (p.rfind(L"\\\\", 0) == 0) return p;
     return L"\\\\?\\" + p;

@@ -12,6 +12,9 @@
 namespace quaytest {
 
 std::wstring Widen(const std::string& utf8);
+// A Linux path (such as one the build put into a definition) as Wine reaches it: through
+// Z:, which is the Linux root.
+std::wstring LinuxPathOnZ(const std::string& linuxPath);
 
 // A fresh folder below X:\quaytest, removed with everything in it when the object goes.
 // Drive C: is the prefix's own drive; D: is a second drive letter the test prefix maps.
