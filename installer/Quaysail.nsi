@@ -244,7 +244,55 @@ FunctionEnd
   SetRegView 64
 !macroend
 
+; The handler's key lies below Folder\ShellEx\DragDropHandlers, which registration never
+; removes (other handlers live there too). A system that lacked some of these keys before
+; gets back to that: the setup notes in its entry (a bit per key: 1 Folder, 2 ShellEx,
+; 4 DragDropHandlers, per view) which ones it found missing, and the uninstaller removes
+; those, when nothing else has been put in them meanwhile.
+!macro QUAY_NOTE_MISSING_FOLDER_KEYS VIEW VALUE
+  ReadRegDWORD $R3 HKLM "${UNINSTALL_KEY}" "${VALUE}"  ; what an earlier install noted
+  SetRegView ${VIEW}
+  ClearErrors
+  EnumRegKey $R1 HKLM "Software\Classes\Folder\ShellEx\DragDropHandlers" 0
+  ${If} ${Errors}
+    IntOp $R3 $R3 | 4
+    ClearErrors
+    EnumRegKey $R1 HKLM "Software\Classes\Folder\ShellEx" 0
+    ${If} ${Errors}
+      IntOp $R3 $R3 | 2
+      ClearErrors
+      EnumRegKey $R1 HKLM "Software\Classes\Folder" 0
+      ${If} ${Errors}
+        IntOp $R3 $R3 | 1
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  SetRegView 64
+  StrCpy $CreatedKeys${VIEW} $R3
+!macroend
+
+!macro QUAY_REMOVE_CREATED_FOLDER_KEYS VIEW VALUE
+  ReadRegDWORD $R3 HKLM "${UNINSTALL_KEY}" "${VALUE}"
+  SetRegView ${VIEW}
+  IntOp $R1 $R3 & 4
+  ${If} $R1 <> 0
+    DeleteRegKey /ifempty HKLM "Software\Classes\Folder\ShellEx\DragDropHandlers"
+  ${EndIf}
+  IntOp $R1 $R3 & 2
+  ${If} $R1 <> 0
+    DeleteRegKey /ifempty HKLM "Software\Classes\Folder\ShellEx"
+  ${EndIf}
+  IntOp $R1 $R3 & 1
+  ${If} $R1 <> 0
+    DeleteRegKey /ifempty HKLM "Software\Classes\Folder"
+  ${EndIf}
+  SetRegView 64
+!macroend
+
 ; ---------------------------------------------------------------------------------------
+
+Var CreatedKeys64
+Var CreatedKeys32
 
 Function .onInit
   SetRegView 64
@@ -280,6 +328,8 @@ Section "Install"  ; section 0
   !insertmacro QUAY_INSTALL_FILE Quaydrop.dll Quaydrop.dll
   !insertmacro QUAY_INSTALL_FILE Quaydrop32.dll Quaydrop32.dll
 
+  !insertmacro QUAY_NOTE_MISSING_FOLDER_KEYS 64 "CreatedFolderKeys64"
+  !insertmacro QUAY_NOTE_MISSING_FOLDER_KEYS 32 "CreatedFolderKeys32"
   DetailPrint "シェル拡張を登録しています"
   ClearErrors
   RegDLL "$INSTDIR\Quaydrop.dll"
@@ -317,6 +367,10 @@ Section "Install"  ; section 0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+!ifdef QUAY_HANDLER
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "CreatedFolderKeys64" $CreatedKeys64
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "CreatedFolderKeys32" $CreatedKeys32
+!endif
 
   ; A silent install that needs a restart says so in its exit code, as installers do.
   ${If} ${RebootFlag}
@@ -339,6 +393,8 @@ Section "Uninstall"
   ${EndIf}
 !endif
   !insertmacro QUAY_REMOVE_HANDLER_KEYS 64 ""
+  !insertmacro QUAY_REMOVE_CREATED_FOLDER_KEYS 64 "CreatedFolderKeys64"
+  !insertmacro QUAY_REMOVE_CREATED_FOLDER_KEYS 32 "CreatedFolderKeys32"
 
   !insertmacro QUAY_REMOVE_FILE Quaysail.exe
   !insertmacro QUAY_REMOVE_FILE Beaconry.dll
