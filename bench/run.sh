@@ -81,31 +81,8 @@ for i in range(4):
     make(os.path.join(base, 'mixed', 'big%d.bin' % i), 48 << 20, 2000 + i)
 PY
 
-now() { date +%s.%N; }
-
-parked="$data/parked"
-# Moves an old copy out of the way: renamed aside when it holds many files, deleted otherwise.
-discard() {
-  [ -e "$1" ] || return 0
-  if [ "$(find "$1" -type f | head -n 1001 | wc -l)" -gt 1000 ]; then
-    mkdir -p "$parked"
-    mv "$1" "$parked/$(date +%s%N)"
-  else
-    rm -rf "$1"
-  fi
-}
-
-# Writes back what the previous runs left (their data, and the freeing of a deleted copy),
-# then waits until the page cache holds little unwritten data (or 20 s have passed).
-settle() {
-  local k left
-  sync
-  for ((k = 0; k < 40; k++)); do
-    left=$(awk '/^(Dirty|Writeback):/ {s += $2} END {print s + 0}' /proc/meminfo)
-    [ "$left" -lt 131072 ] && return 0
-    sleep 0.5
-  done
-}
+# shellcheck source=bench/lib.sh
+source "$root/bench/lib.sh"
 winpath() { winepath -w "$1" 2>/dev/null; }
 
 run_peer() {  # peer workload target-drive(s|u) -> prints seconds
