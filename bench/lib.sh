@@ -31,3 +31,27 @@ settle() {
     sleep 0.5
   done
 }
+
+# Stops the benchmark when a program it times was not built.
+require_built() {  # files...
+  local f
+  for f in "$@"; do
+    [ -f "$f" ] || { echo "bench: $f is missing; run scripts/test.sh first" >&2; exit 2; }
+  done
+}
+
+# Prepares the prefix for a benchmark: S: and U: are the two folders (a new dosdevices
+# link is seen by file access at once), one wineserver lives as long as the script, and
+# Wine's background processes start here, with no output attached.
+# shellcheck disable=SC2154  # root is the caller's
+start_wine() {  # prefix, folder for S:, folder for U:
+  "$root/scripts/wine-prefix.sh" "$1"
+  export WINEPREFIX=$1 WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  mkdir -p "$2" "$3"
+  ln -sfn "$2" "$1/dosdevices/s:"
+  ln -sfn "$3" "$1/dosdevices/u:"
+  wineserver -f -p >/dev/null 2>&1 &
+  server=$!
+  trap 'kill $server 2>/dev/null || true; wait $server 2>/dev/null || true; rm -rf "$data/parked"' EXIT
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}

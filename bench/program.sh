@@ -44,36 +44,16 @@ for e in "${extra[@]}"; do
   exe[$name]=$(realpath -m "${e#*=}")
   peers+=("$name" "$name-script")
 done
-for f in "$copyex" "${exe[@]}"; do
-  [ -f "$f" ] || { echo "bench: $f is missing; run scripts/test.sh first" >&2; exit 2; }
-done
-
-"$root/scripts/wine-prefix.sh" "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-mkdir -p "$data/s" "$other"
-ln -sfn "$data/s" "$prefix/dosdevices/s:"
-ln -sfn "$other" "$prefix/dosdevices/u:"
-wineserver -f -p >/dev/null 2>&1 &
-server=$!
-trap 'kill $server 2>/dev/null || true; wait $server 2>/dev/null || true; rm -rf "$data/parked"' EXIT
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 # shellcheck source=bench/lib.sh
 source "$root/bench/lib.sh"
+require_built "$copyex" "${exe[@]}"
+start_wine "$prefix" "$data/s" "$other"
 
 echo "bench: data in $data (S:) and $other (U:), $reps rounds after one warm-up round"
-python3 - "$data/s" <<'PY'
-import os, sys, random
+PYTHONPATH=$root/bench python3 - "$data/s" <<'PY'
+import os, sys
+from benchfiles import make
 base = sys.argv[1]
-def make(path, size, seed):
-    if os.path.exists(path) and os.path.getsize(path) == size: return
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    rnd = random.Random(seed)
-    block = rnd.randbytes(min(size, 1 << 20))
-    with open(path, 'wb') as f:
-        left = size
-        while left:
-            n = min(left, len(block)); f.write(block[:n]); left -= n
-            block = block[1:] + block[:1]
 make(os.path.join(base, 'one', 'a.txt'), 4096, 1)
 for i in range(100):
     make(os.path.join(base, 'hundred', 'f%03d.bin' % i), 8192, 100 + i)
