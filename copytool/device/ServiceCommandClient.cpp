@@ -46,9 +46,13 @@ int ServiceCommandClient::QueryDiskCacheSetting(uint16_t driveLetter, DiskCacheS
 
 int ServiceCommandClient::QueryDrive(wchar_t driveLetter, DiskCacheSettingData& diskCache, DWORD connectMs) {
     if (driveLetter == 0) return 0;
-    if (!serviceName_.empty() && QueryServiceState(serviceName_.c_str()) == ServiceState::NotServing) return 0;
     int result = 0;
-    if (OpenWait(connectMs)) {
+    // A running service's pipe is usually there at the first attempt, and then nothing
+    // else need be asked. Otherwise the manager tells whether anybody will create it.
+    const bool open = Open() != 0 ||
+                      ((serviceName_.empty() || QueryServiceState(serviceName_.c_str()) != ServiceState::NotServing) &&
+                       OpenWait(connectMs) != 0);
+    if (open) {
         std::array<uint8_t, 16> version{};
         if (QueryVersion(version) && version == Marlin::ProtocolVersion().Bytes()) {
             result = QueryDiskCacheSetting(static_cast<uint16_t>(driveLetter), diskCache);

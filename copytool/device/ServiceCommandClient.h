@@ -45,10 +45,10 @@ public:
 
     // The whole conversation for a job's destination: connect within connectMs, check the
     // version, ask for the drive, close. Letter 0 (a path without a drive letter) asks
-    // nothing. Nor does a service that the manager reports as not installed or stopped:
-    // nobody would create the pipe, and waiting for it cost every job a second. 1 when a
-    // complete record arrived; callers need not look, diskCache keeps whatever was stored
-    // either way.
+    // nothing. When the first attempt finds no pipe, a service that the manager reports as
+    // not installed or stopped is not waited for: nobody would create the pipe, and the
+    // wait cost every job a second. 1 when a complete record arrived; callers need not
+    // look, diskCache keeps whatever was stored either way.
     int QueryDrive(wchar_t driveLetter, DiskCacheSettingData& diskCache, DWORD connectMs = ConnectTimeoutMs);
 
     // QueryDrive on a fresh client of the service's pipe.

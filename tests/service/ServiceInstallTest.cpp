@@ -127,15 +127,31 @@ bool IsZero(const DiskCacheSettingData& record) {
 
 }  // namespace
 
-// The copy tool's own client, counting how often it waits for the service's pipe.
+// The copy tool's own client, counting its attempts to open the service's pipe and its
+// waits for the pipe.
 class CountingClient : public ServiceCommandClient {
 public:
+    int Open() override {
+        ++opens;
+        return ServiceCommandClient::Open();
+    }
     int OpenWait(DWORD milliseconds) override {
         ++waits;
         return ServiceCommandClient::OpenWait(milliseconds);
     }
+    int opens = 0;
     int waits = 0;
 };
+
+// Until the running service has created its pipe; false when it does not within the time.
+bool WaitForPipe(DWORD milliseconds) {
+    ULONGLONG end = GetTickCount64() + milliseconds;
+    while (!WaitNamedPipeW(ServiceProtocol::PipeName, 100)) {
+        if (GetTickCount64() >= end) return false;
+        Sleep(10);
+    }
+    return true;
+}
 
 TEST_CASE("the destination query waits for the pipe only while the manager reports the service running") {
     const std::wstring program = ServiceProgramPath();
@@ -146,6 +162,8 @@ TEST_CASE("the destination query waits for the pipe only while the manager repor
 
     // One service through its life; each row first brings it to the state, then asks.
     std::unique_ptr<InstalledService> installed;
+    // The service serves one client at a time: while this one is connected, the pipe is busy.
+    std::unique_ptr<ServiceCommandClient> holder;
     struct Row {
         const char* what;
         std::function<void()> bringAbout;
@@ -156,15 +174,24 @@ TEST_CASE("the destination query waits for the pipe only while the manager repor
         {"not installed", [] {}, ServiceCommandClient::ServiceState::NotServing, 0, 0},
         {"installed, never started", [&] { installed = std::make_unique<InstalledService>(program); },
          ServiceCommandClient::ServiceState::NotServing, 0, 0},
-        {"running",
+        {"running, its pipe free",
          [&] {
              REQUIRE(StartServiceW(installed->Service(), 0, nullptr));
              REQUIRE(WaitForState(installed->Service(), SERVICE_RUNNING, 20000));
              installed->SetProcessId(QueryStatus(installed->Service()).dwProcessId);
+             REQUIRE(WaitForPipe(20000));
          },
-         ServiceCommandClient::ServiceState::MayServe, 1, 1},
+         ServiceCommandClient::ServiceState::MayServe, 0, 1},
+        {"running, its pipe busy with another client for the whole wait",
+         [&] {
+             // The service makes its pipe anew after the previous row's client left.
+             holder = std::make_unique<ServiceCommandClient>();
+             REQUIRE_EQ(holder->OpenWait(20000), 1);
+         },
+         ServiceCommandClient::ServiceState::MayServe, 1, 0},
         {"stopped again",
          [&] {
+             holder.reset();
              SERVICE_STATUS status{};
              ControlService(installed->Service(), SERVICE_CONTROL_STOP, &status);
              REQUIRE(WaitForState(installed->Service(), SERVICE_STOPPED, 15000));
@@ -181,6 +208,9 @@ TEST_CASE("the destination query waits for the pipe only while the manager repor
         record.payload.cacheSettingValid = 7;  // the service's reply overwrites it; nothing else may
         CHECK_EQ(client.QueryDrive(L'C', record), row.result);
         CHECK_EQ(client.waits, row.waits);
+        // The first attempt comes before any question to the manager; only a wait tries again.
+        if (row.waits == 0) CHECK_EQ(client.opens, 1);
+        if (row.waits == 1) CHECK(client.opens > 1);
         CHECK(!client.IsOpen());
         // Wine opens \\.\C: but fails all three controls, so the real service answers a
         // success with nothing valid; without the service the record is left alone.
