@@ -39,36 +39,17 @@ prefix=$build/x64/wineprefix
 engine=$build/x64/tests/tools/quaysail-engine-run.exe
 copyex=$build/x64/bench/bench-copyfileex.exe
 bare=$build/x64/bench/bench-bare.exe
-for f in "$engine" "$copyex" "$bare"; do
-  [ -f "$f" ] || { echo "bench: $f is missing; run scripts/test.sh first" >&2; exit 2; }
-done
-
-"$root/scripts/wine-prefix.sh" "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-# Two drive letters of their own: S: holds the sources (and the same-drive copies),
-# U: the copies to another drive. A new dosdevices link is seen by file access at once.
-mkdir -p "$data/s" "$data/u"
-ln -sfn "$data/s" "$prefix/dosdevices/s:"
-ln -sfn "$data/u" "$prefix/dosdevices/u:"
-wineserver -f -p >/dev/null 2>&1 &
-server=$!
-trap 'kill $server 2>/dev/null || true; wait $server 2>/dev/null || true; rm -rf "$data/parked"' EXIT
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+# shellcheck source=bench/lib.sh
+source "$root/bench/lib.sh"
+require_built "$engine" "$copyex" "$bare"
+# S: holds the sources (and the same-drive copies), U: the copies to another drive.
+start_wine "$prefix" "$data/s" "$data/u"
 
 echo "bench: data in $data, $reps repetitions"
-python3 - "$data/s" <<'PY'
+PYTHONPATH=$root/bench python3 - "$data/s" <<'PY'
 import os, sys, random
+from benchfiles import make
 base = sys.argv[1]
-def make(path, size, seed):
-    if os.path.exists(path) and os.path.getsize(path) == size: return
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    rnd = random.Random(seed)
-    block = rnd.randbytes(1 << 20)
-    with open(path, 'wb') as f:
-        left = size
-        while left:
-            n = min(left, len(block)); f.write(block[:n]); left -= n
-            block = block[1:] + block[:1]
 make(os.path.join(base, 'large', 'big.bin'), 1 << 30, 1)
 for d in range(50):
     for i in range(100):
@@ -81,31 +62,6 @@ for i in range(4):
     make(os.path.join(base, 'mixed', 'big%d.bin' % i), 48 << 20, 2000 + i)
 PY
 
-now() { date +%s.%N; }
-
-parked="$data/parked"
-# Moves an old copy out of the way: renamed aside when it holds many files, deleted otherwise.
-discard() {
-  [ -e "$1" ] || return 0
-  if [ "$(find "$1" -type f | head -n 1001 | wc -l)" -gt 1000 ]; then
-    mkdir -p "$parked"
-    mv "$1" "$parked/$(date +%s%N)"
-  else
-    rm -rf "$1"
-  fi
-}
-
-# Writes back what the previous runs left (their data, and the freeing of a deleted copy),
-# then waits until the page cache holds little unwritten data (or 20 s have passed).
-settle() {
-  local k left
-  sync
-  for ((k = 0; k < 40; k++)); do
-    left=$(awk '/^(Dirty|Writeback):/ {s += $2} END {print s + 0}' /proc/meminfo)
-    [ "$left" -lt 131072 ] && return 0
-    sleep 0.5
-  done
-}
 winpath() { winepath -w "$1" 2>/dev/null; }
 
 run_peer() {  # peer workload target-drive(s|u) -> prints seconds

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# wine-run.sh [--capture] [--prefix PREFIX] PROGRAM [ARGS...] — runs a Windows program under Wine
-# with the Japanese user locale. With --prefix it is one of the project's own prefixes,
-# made and configured for the tests on first use; without it WINEPREFIX is the user's
-# prefix, used as it is.
+# wine-run.sh [--capture] [--started] [--prefix PREFIX] PROGRAM [ARGS...] — runs a Windows
+# program under Wine with the Japanese user locale. With --prefix it is one of the
+# project's own prefixes, made and configured for the tests on first use; without it
+# WINEPREFIX is the user's prefix, used as it is. --started: the caller has already run a
+# Wine program with its output going elsewhere, which started Wine's background processes.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 capture=0
+started=0
 if [ "${1:-}" = "--capture" ]; then
   capture=1
+  shift
+fi
+if [ "${1:-}" = "--started" ]; then
+  started=1
   shift
 fi
 if [ "${1:-}" = "--prefix" ]; then
@@ -23,7 +29,7 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 # Wine's own background processes (services, device manager) start with the first
 # program and inherit its output; start them here with no output attached, or a test
 # runner reading this program's output would wait for them to end.
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+[ $started = 1 ] || wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 if [ $capture = 0 ]; then
   exec wine "$@"
 fi

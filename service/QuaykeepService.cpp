@@ -1,5 +1,7 @@
 #include "QuaykeepService.h"
 
+#include <string>
+
 #include "ServiceThreadController.h"
 
 namespace Marlin {
@@ -10,9 +12,9 @@ ServiceStatusReporter& QuaykeepService::Status() {
 }
 
 int QuaykeepService::RunDispatcher() {
-    wchar_t name[] = L"Quaykeep";
+    std::wstring name = ServiceName;
     SERVICE_TABLE_ENTRYW table[] = {
-        {name, &QuaykeepService::ServiceMain},
+        {name.data(), &QuaykeepService::ServiceMain},
         {nullptr, nullptr},
     };
     StartServiceCtrlDispatcherW(table);

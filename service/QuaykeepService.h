@@ -4,13 +4,14 @@
 
 #include <windows.h>
 
+#include "ServiceProtocol.h"
 #include "ServiceStatusReporter.h"
 
 namespace Marlin {
 
 class QuaykeepService {
 public:
-    static constexpr const wchar_t* ServiceName = L"Quaykeep";
+    static constexpr const wchar_t* ServiceName = ServiceProtocol::ServiceName;
 
     // Connects the process to the service control manager and returns when the service
     // has stopped (at once, when the process was not started as a service).

@@ -17,6 +17,8 @@ namespace Marlin {
 class ServiceProtocol {
 public:
     static constexpr const wchar_t* PipeName = L"\\\\.\\pipe\\{0FEFC268-C7C8-4e56-9E6E-4702B68F6620}";
+    // The name under which the service control manager knows the server of that pipe.
+    static constexpr const wchar_t* ServiceName = L"Quaykeep";
     static constexpr int32_t ChunkSize = 1024;
 
     static constexpr int32_t VersionCommand = 1;    // the request is the command alone

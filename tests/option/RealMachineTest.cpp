@@ -44,7 +44,7 @@ long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
 
 }  // namespace
 
-TEST_CASE("without the service the creator waits about a second for it, then treats C: as a fixed disk") {
+TEST_CASE("without the service the creator treats C: as a fixed disk") {
     REQUIRE(Marlin::COSVersion().MajorVersion() >= 6);
     if (ServicePipeExists()) FAIL("the disk-cache service's pipe is served by something else in this prefix");
 
@@ -55,13 +55,9 @@ TEST_CASE("without the service the creator waits about a second for it, then tre
     const std::wstring destination = to.path() + L"\\";
     const int32_t copy = 0;
 
+    // That it does not wait for the absent service first is counted in service_install.
     CreateSluiceOptionCmdLine creator(sources, destination, copy);
-    const auto start = std::chrono::steady_clock::now();
     REQUIRE_EQ(creator.Create(), 1);
-    const long long elapsed = MillisecondsSince(start);
-
-    CHECK(elapsed >= 900);
-    CHECK(elapsed < 20000);
     CHECK_EQ(creator.GetDestinationInfo().path, to.path());
     CHECK_EQ(creator.GetDestinationInfo().usbAttached, 0);
     CHECK(AllZero(creator.GetDestinationInfo().diskCache));

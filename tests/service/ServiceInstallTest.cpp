@@ -1,6 +1,6 @@
 // The real Quaykeep.exe under the service control manager of the test's Wine prefix:
 // installed, started, asked over its pipe, stopped with a client connected, removed.
-// And the copy tool's one-second query while the service is absent.
+// And the copy tool's query, which waits for the pipe only while the service runs.
 //
 // A service lives only as long as the wineserver, but its registration stays in the
 // prefix, so every test here installs and removes it within its own run and first
@@ -9,6 +9,8 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "UniqueHandle.h"
@@ -26,7 +28,7 @@ using svctest::Le32;
 
 namespace {
 
-const wchar_t kServiceName[] = L"Quaykeep";
+const wchar_t* const kServiceName = ServiceProtocol::ServiceName;
 
 std::wstring ServiceProgramPath() {
     wchar_t self[MAX_PATH];
@@ -125,18 +127,99 @@ bool IsZero(const DiskCacheSettingData& record) {
 
 }  // namespace
 
-TEST_CASE("with the service absent, the destination query gives a zero record after about a second") {
+// The copy tool's own client, counting its attempts to open the service's pipe and its
+// waits for the pipe.
+class CountingClient : public ServiceCommandClient {
+public:
+    int Open() override {
+        ++opens;
+        return ServiceCommandClient::Open();
+    }
+    int OpenWait(DWORD milliseconds) override {
+        ++waits;
+        return ServiceCommandClient::OpenWait(milliseconds);
+    }
+    int opens = 0;
+    int waits = 0;
+};
+
+// Until the running service has created its pipe; false when it does not within the time.
+bool WaitForPipe(DWORD milliseconds) {
+    ULONGLONG end = GetTickCount64() + milliseconds;
+    while (!WaitNamedPipeW(ServiceProtocol::PipeName, 100)) {
+        if (GetTickCount64() >= end) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+TEST_CASE("the destination query waits for the pipe only while the manager reports the service running") {
+    const std::wstring program = ServiceProgramPath();
+    REQUIRE(GetFileAttributesW(program.c_str()) != INVALID_FILE_ATTRIBUTES);
     Marlin::ServiceHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     REQUIRE(scm);
     REQUIRE(RemoveLeftover(scm.get()));
 
-    DiskCacheSettingData record;
-    ULONGLONG t0 = GetTickCount64();
-    CHECK_EQ(ServiceCommandClient::QueryDestinationDrive(L'C', record), 0);
-    ULONGLONG elapsed = GetTickCount64() - t0;
-    CHECK(elapsed >= 990);
-    CHECK(elapsed < 5000);
-    CHECK(IsZero(record));
+    // One service through its life; each row first brings it to the state, then asks.
+    std::unique_ptr<InstalledService> installed;
+    // The service serves one client at a time: while this one is connected, the pipe is busy.
+    std::unique_ptr<ServiceCommandClient> holder;
+    struct Row {
+        const char* what;
+        std::function<void()> bringAbout;
+        ServiceCommandClient::ServiceState state;
+        int waits;
+        int result;
+    } rows[] = {
+        {"not installed", [] {}, ServiceCommandClient::ServiceState::NotServing, 0, 0},
+        {"installed, never started", [&] { installed = std::make_unique<InstalledService>(program); },
+         ServiceCommandClient::ServiceState::NotServing, 0, 0},
+        {"running, its pipe free",
+         [&] {
+             REQUIRE(StartServiceW(installed->Service(), 0, nullptr));
+             REQUIRE(WaitForState(installed->Service(), SERVICE_RUNNING, 20000));
+             installed->SetProcessId(QueryStatus(installed->Service()).dwProcessId);
+             REQUIRE(WaitForPipe(20000));
+         },
+         ServiceCommandClient::ServiceState::MayServe, 0, 1},
+        {"running, its pipe busy with another client for the whole wait",
+         [&] {
+             // The service makes its pipe anew after the previous row's client left.
+             holder = std::make_unique<ServiceCommandClient>();
+             REQUIRE_EQ(holder->OpenWait(20000), 1);
+         },
+         ServiceCommandClient::ServiceState::MayServe, 1, 0},
+        {"stopped again",
+         [&] {
+             holder.reset();
+             SERVICE_STATUS status{};
+             ControlService(installed->Service(), SERVICE_CONTROL_STOP, &status);
+             REQUIRE(WaitForState(installed->Service(), SERVICE_STOPPED, 15000));
+         },
+         ServiceCommandClient::ServiceState::NotServing, 0, 0},
+        {"removed", [&] { REQUIRE(installed->Delete()); }, ServiceCommandClient::ServiceState::NotServing, 0, 0},
+    };
+    for (const auto& row : rows) {
+        CONTEXT(row.what);
+        row.bringAbout();
+        CHECK(ServiceCommandClient::QueryServiceState(kServiceName) == row.state);
+        CountingClient client;
+        DiskCacheSettingData record;
+        record.payload.cacheSettingValid = 7;  // the service's reply overwrites it; nothing else may
+        CHECK_EQ(client.QueryDrive(L'C', record), row.result);
+        CHECK_EQ(client.waits, row.waits);
+        // The first attempt comes before any question to the manager; only a wait tries again.
+        if (row.waits == 0) CHECK_EQ(client.opens, 1);
+        if (row.waits == 1) CHECK(client.opens > 1);
+        CHECK(!client.IsOpen());
+        // Wine opens \\.\C: but fails all three controls, so the real service answers a
+        // success with nothing valid; without the service the record is left alone.
+        if (row.result == 1) {
+            CHECK(IsZero(record));
+        } else {
+            CHECK_EQ(record.payload.cacheSettingValid, 7u);
+        }
+    }
 }
 
 TEST_CASE("the installed service answers over its pipe, stops with an idle client connected, and is removed") {
