@@ -41,10 +41,13 @@ TEST_CASE("a replacement that fails or is cancelled leaves the old destination f
         {"a cancel, copy", true, false},
         {"a cancel, move", true, true},
     };
+    // Large enough that the writer still has many requests to make after the second one,
+    // so the cancel normally reaches it mid-file.
+    constexpr uint64_t newSize = 16 * MiB;
     for (const Row& row : rows) {
         CONTEXT(row.what);
         quaytest::TempDir source(L'C'), target(L'D');
-        Build(source.path(), {{L"a.bin", static_cast<int64_t>(300 * KiB)}}, 5);
+        Build(source.path(), {{L"a.bin", static_cast<int64_t>(newSize)}}, 5);
         Build(target.path(), {{L"a.bin", 5000}}, 50);
         const TreeFacts sources = Snapshot(source.path());
         const TreeFacts old = Snapshot(target.path());
@@ -53,7 +56,7 @@ TEST_CASE("a replacement that fails or is cancelled leaves the old destination f
         std::atomic<int> writes{0};
         std::atomic<bool> lastWriteAsked{false};
         CallbackTransfer writer(CallbackTransfer::Callback(), [&](HANDLE, uint64_t offset, DWORD size) -> DWORD {
-            if (offset + size >= 300 * KiB) lastWriteAsked = true;
+            if (offset + size >= newSize) lastWriteAsked = true;
             if (++writes != 2) return 0;
             if (!row.cancel) return ERROR_WRITE_FAULT;
             SetEvent(observer.CancelEvent());
